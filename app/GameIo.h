@@ -14,7 +14,7 @@ inline constexpr int KEY_END = -1;
 // level line, echo, clearing, the clock and the two output streams. The program passes the
 // console (app/ConsoleIo.h); tests pass a scripted key list and string streams.
 class GameIo {
-public:
+  public:
     virtual ~GameIo() = default;
 
     // One key code (arrows as 224 followed by 72/80/75/77); KEY_END at end of input.
@@ -22,8 +22,8 @@ public:
     // One typed line without its line break; false at end of input.
     virtual bool readLine(std::string& line) = 0;
     // Shows one typed character.
-    virtual void echo(int key) = 0;
-    virtual void clearScreen() = 0;
+    virtual void echo(int key)         = 0;
+    virtual void clearScreen()         = 0;
     virtual std::int64_t clockMillis() = 0;
 
     virtual std::ostream& out() = 0;

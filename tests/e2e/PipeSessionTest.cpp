@@ -1,0 +1,94 @@
+// Shared set-up of the end-to-end sessions.
+#include "e2e/PipeSessionTest.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/Messages.h"
+
+namespace goalbox::test {
+
+void PipeSession::SetUp() {
+    root   = makeScratchDir("e2e");
+    runDir = root + "/run";
+    std::filesystem::create_directories(root + "/STAGES/ZIRK");
+    std::filesystem::create_directories(runDir);
+}
+
+void PipeSession::TearDown() {
+    std::filesystem::remove_all(root);
+}
+
+void PipeSession::writeLevel(const std::string& name, const std::string& content) const {
+    std::ofstream(root + "/STAGES/ZIRK/" + name, std::ios::binary) << content;
+}
+
+ProcessResult PipeSession::play(const std::string& input, double timeoutSeconds) const {
+    return runProgram(GOALBOX_BINARY, input, runDir, {"LC_ALL=C"}, timeoutSeconds);
+}
+
+std::string gbk(const std::string& utf8) {
+    return toGbk(utf8);
+}
+
+std::string banner() {
+    return gbk("\t" + std::string(text::TITLE) + "\n" + std::string(text::INFO) + "\n");
+}
+
+std::string clear() {
+    return "\x1b[H\x1b[2J\x1b[3J";
+}
+
+std::string levelPrompt() {
+    return gbk("选择关卡(默认路径:\t../STAGES/ZIRK/)：");
+}
+
+std::string frame(const std::vector<std::string>& rows, int width, int steps, bool trapped) {
+    auto label       = [](int n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+    std::string text = "H键显示帮助\n  ";
+    for (int c = 0; c < width; ++c) {
+        text += label(c);
+    }
+    text += "\n";
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        text += label(static_cast<int>(r)) + rows[r] + "\n";
+    }
+    text += "已经走过的步数:\t" + std::to_string(steps) + "\n";
+    if (trapped) {
+        text += "你好像已经困住了！\n";
+    }
+    return clear() + gbk(text);
+}
+
+std::string mapFrame(const std::vector<std::string>& map, int steps, bool trapped) {
+    std::vector<std::string> rows;
+    for (const std::string& line : map) {
+        std::string row;
+        for (const char c : line) {
+            switch (c) {
+            case '#':
+                row += "▓";
+                break;
+            case ' ':
+                row += "□";
+                break;
+            case '$':
+                row += "●";
+                break;
+            case '.':
+                row += "▼";
+                break;
+            case '*':
+                row += "○";
+                break;
+            default:
+                row += "♀";
+                break;
+            }
+        }
+        rows.push_back(row);
+    }
+    return frame(rows, static_cast<int>(map.empty() ? 0 : map[0].size()), steps, trapped);
+}
+
+} // namespace goalbox::test

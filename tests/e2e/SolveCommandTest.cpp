@@ -1,0 +1,115 @@
+// The solve command driven through a pipe.
+#include "e2e/PipeSessionTest.h"
+
+#include <regex>
+
+namespace goalbox::test {
+namespace {
+
+const std::vector<std::string> PUSH = {"#####", "#@$.#", "#####"};
+const std::vector<std::string> HALL = {"#######", "#@    #", "#     #", "#  $  #",
+                                       "#  .  #", "#     #", "#######"};
+
+std::string levelText(const std::vector<std::string>& map) {
+    std::string text;
+    for (const std::string& line : map) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+// Splits off the time of the line "\n求解结束,总共用时:<time>\n", which cannot be predicted,
+// and checks that it is a number of seconds in the stream's default format.
+std::string withoutTime(const std::string& out) {
+    const std::string head = gbk("\n求解结束,总共用时:");
+    const std::size_t at   = out.find(head);
+    if (at == std::string::npos) {
+        return out;
+    }
+    const std::size_t end  = out.find('\n', at + head.size());
+    const std::string time = out.substr(at + head.size(), end - at - head.size());
+    EXPECT_TRUE(std::regex_match(time, std::regex("0|[0-9]+(\\.[0-9]{1,3})?"))) << time;
+    return out.substr(0, at + head.size()) + "<time>" + withoutTime(out.substr(end));
+}
+
+class SolveCommand : public PipeSession {};
+
+TEST_F(SolveCommand, SolvesReplaysAndLeadsToTheContinuePrompt) {
+    writeLevel("push", levelText(PUSH));
+    const ProcessResult r = play("x"
+                                 "push\n"
+                                 "s"
+                                 "k"
+                                 "n");
+    EXPECT_EQ(r.exitCode, 0);
+    const std::string solved = mapFrame({"#####", "# @*#", "#####"}, 1);
+    EXPECT_EQ(withoutTime(r.out),
+              banner() + clear() + levelPrompt() + mapFrame(PUSH, 0) +
+                  gbk("正在求解，请耐心等待……\n") + solved + gbk("\n求解结束,总共用时:") +
+                  "<time>" + gbk("\n求解路线：→\n") + solved + gbk("是否继续？（Ｙ／Ｎ）"));
+}
+
+TEST_F(SolveCommand, UnsolvableLevelIsProvedSoAndPlayGoesOn) {
+    // Two boxes and one goal: no position is ever solved.
+    const std::vector<std::string> map = {"######", "#@$ .#", "# $  #", "#    #", "######"};
+    writeLevel("two", levelText(map));
+    const ProcessResult r = play("x"
+                                 "two\n"
+                                 "S"
+                                 "a"
+                                 "b"
+                                 "q");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(withoutTime(r.out), banner() + clear() + levelPrompt() + mapFrame(map, 0) +
+                                      gbk("正在求解，请耐心等待……\n证明无解！\n") +
+                                      mapFrame(map, 0) + gbk("\n求解结束,总共用时:") + "<time>" +
+                                      gbk("\n求解路线：\n") + mapFrame(map, 0) + mapFrame(map, 0) +
+                                      gbk("怕了吧，果然是SB!哈哈\n"));
+}
+
+TEST_F(SolveCommand, SolvesFromTheCurrentPositionAndRestartStillWorks) {
+    writeLevel("hall", levelText(HALL));
+    // One step right, then S; after the route a key, then N at the continue prompt.
+    const ProcessResult r           = play("x"
+                                                     "hall\n"
+                                                     "\xe0M"
+                                                     "s"
+                                                     "k"
+                                                     "n");
+    std::vector<std::string> solved = HALL;
+    solved[1]                       = "#     #";
+    solved[2]                       = "#     #";
+    solved[3]                       = "#  @  #";
+    solved[4]                       = "#  *  #";
+    std::vector<std::string> moved  = HALL;
+    moved[1]                        = "# @   #";
+    // Walk right, down, then push down: three steps on top of the one already made.
+    EXPECT_EQ(withoutTime(r.out), banner() + clear() + levelPrompt() + mapFrame(HALL, 0) +
+                                      mapFrame(moved, 1) + gbk("正在求解，请耐心等待……\n") +
+                                      mapFrame(solved, 4) + gbk("\n求解结束,总共用时:") + "<time>" +
+                                      gbk("\n求解路线：→↓↓\n") + mapFrame(solved, 4) +
+                                      gbk("是否继续？（Ｙ／Ｎ）"));
+}
+
+TEST_F(SolveCommand, RestartAfterAFailedSearchGivesTheStart) {
+    const std::vector<std::string> map = {"######", "#@$ .#", "# $  #", "#    #", "######"};
+    writeLevel("two", levelText(map));
+    std::vector<std::string> moved = map;
+    moved[1]                       = "# @$.#";
+    const ProcessResult r          = play("x"
+                                                   "two\n"
+                                                   "\xe0M"
+                                                   "s"
+                                                   "a"
+                                                   "b"
+                                                   "r"
+                                                   "q");
+    EXPECT_EQ(r.exitCode, 0);
+    const std::string tail = mapFrame(map, 0) + mapFrame(map, 0) + gbk("怕了吧，果然是SB!哈哈\n");
+    ASSERT_GE(r.out.size(), tail.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
+    EXPECT_NE(r.out.find(mapFrame(moved, 1)), std::string::npos);
+}
+
+} // namespace
+} // namespace goalbox::test
