@@ -1,0 +1,187 @@
+// The console on Windows.
+//
+// Keys come from _getch, which already gives 224 and a second code for an arrow; typed
+// digits are echoed with _putch; the screen is cleared by "cls". The console's output code
+// page is set to 936 for the run, so the GBK text shows on any Windows, and every output is
+// GBK. When standard input is not a console (a script), keys and the level line come from
+// the same byte stream through the KeyDecoder, as on other systems.
+#include "platform/Console.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <conio.h>
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include "platform/EncodingStreamBuf.h"
+#include "platform/KeyDecoder.h"
+#include "platform/TextEncoding.h"
+
+namespace goalbox::platform {
+namespace {
+
+constexpr UINT GBK_CODE_PAGE    = 936;
+constexpr unsigned READ_CHUNK   = 4096;
+constexpr std::size_t MAX_WRITE = std::size_t{1} << 30;
+constexpr int LINE_PIECE        = 512;
+
+bool consoleOpen     = false;
+bool exitHookIsSet   = false;
+bool inputIsConsole  = true;
+UINT foundCodePage   = 0; // 0: there was no console
+bool outputFailed[3] = {};
+KeyDecoder decoder;
+std::optional<EncodingStreamBuf> outBuffer;
+std::optional<EncodingStreamBuf> errBuffer;
+std::streambuf* foundOutBuffer = nullptr;
+std::streambuf* foundErrBuffer = nullptr;
+
+void writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty() && !outputFailed[fd]) {
+        const auto piece  = static_cast<unsigned>(std::min(bytes.size(), MAX_WRITE));
+        const int written = _write(fd, bytes.data(), piece);
+        if (written > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        } else {
+            outputFailed[fd] = true;
+        }
+    }
+}
+
+void restoreCodePage() {
+    if (foundCodePage != 0) {
+        SetConsoleOutputCP(foundCodePage);
+    }
+}
+
+// Ctrl-C and closing the window end the program without atexit: put the code page back
+// first, then let the default handler end it.
+BOOL WINAPI onConsoleControl(DWORD /*event*/) {
+    restoreCodePage();
+    return FALSE;
+}
+
+void readMore() {
+    char chunk[READ_CHUNK];
+    const int got = _read(_fileno(stdin), chunk, READ_CHUNK);
+    if (got > 0) {
+        decoder.feed(std::string_view(chunk, static_cast<std::size_t>(got)));
+    } else {
+        decoder.markEnd();
+    }
+}
+
+// One line from the console through the C runtime, any length.
+bool readConsoleLine(std::string& line) {
+    line.clear();
+    char piece[LINE_PIECE];
+    bool readAny = false;
+    while (std::fgets(piece, LINE_PIECE, stdin) != nullptr) {
+        readAny = true;
+        line += piece;
+        if (line.back() == '\n') {
+            break;
+        }
+    }
+    if (!line.empty() && line.back() == '\n') {
+        line.pop_back();
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return readAny;
+}
+
+} // namespace
+
+void openConsole() {
+    if (consoleOpen) {
+        return;
+    }
+    consoleOpen   = true;
+    foundCodePage = GetConsoleOutputCP();
+    if (foundCodePage != 0) {
+        SetConsoleOutputCP(GBK_CODE_PAGE);
+        SetConsoleCtrlHandler(onConsoleControl, TRUE);
+    }
+    inputIsConsole = _isatty(_fileno(stdin)) != 0;
+    if (!inputIsConsole) {
+        _setmode(_fileno(stdin), _O_BINARY); // the decoder sees CR LF and 224 as sent
+    }
+
+    outBuffer.emplace(ENCODING_GBK, nullptr,
+                      [](std::string_view bytes) { writeAll(_fileno(stdout), bytes); });
+    errBuffer.emplace(ENCODING_GBK, nullptr,
+                      [](std::string_view bytes) { writeAll(_fileno(stderr), bytes); });
+    foundOutBuffer = std::cout.rdbuf(&*outBuffer);
+    foundErrBuffer = std::cerr.rdbuf(&*errBuffer);
+
+    if (!exitHookIsSet) {
+        exitHookIsSet = true;
+        std::atexit(closeConsole);
+    }
+}
+
+void closeConsole() {
+    if (!consoleOpen) {
+        return;
+    }
+    consoleOpen = false;
+    std::cout.flush();
+    std::cerr.flush();
+    outBuffer->finish();
+    errBuffer->finish();
+    std::cout.rdbuf(foundOutBuffer);
+    std::cerr.rdbuf(foundErrBuffer);
+    restoreCodePage();
+}
+
+int readKey() {
+    std::cout.flush();
+    if (inputIsConsole) {
+        return _getch();
+    }
+    int key             = KEY_END;
+    DecodeStatus status = decoder.nextKey(key);
+    while (status == DECODE_NEED_BYTES || status == DECODE_INCOMPLETE) {
+        readMore();
+        status = decoder.nextKey(key);
+    }
+    return key;
+}
+
+bool readLine(std::string& line) {
+    std::cout.flush();
+    if (inputIsConsole) {
+        return readConsoleLine(line);
+    }
+    DecodeStatus status = decoder.nextLine(line);
+    while (status == DECODE_NEED_BYTES) {
+        readMore();
+        status = decoder.nextLine(line);
+    }
+    return status == DECODE_READY;
+}
+
+void echoKey(int key) {
+    std::cout.flush();
+    _putch(key);
+}
+
+void clearScreen() {
+    std::cout.flush();
+    [[maybe_unused]] const int status = std::system("cls");
+}
+
+bool isOutputTerminal() {
+    return _isatty(_fileno(stdout)) != 0;
+}
+
+} // namespace goalbox::platform
