@@ -1,0 +1,184 @@
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "board/Board.h"
+#include "solver/Search.h"
+#include "solver/SearchState.h"
+
+// Under AddressSanitizer the search runs several times slower: only the lines marked fast.
+#if defined(__SANITIZE_ADDRESS__)
+#define GOALBOX_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define GOALBOX_ASAN 1
+#endif
+#endif
+
+namespace goalbox {
+namespace {
+
+const std::string LEVEL_DIR = std::string(GOALBOX_SHARED_LEVELS) + "/small-a/";
+const std::string GOLDEN_FILE =
+    std::string(GOALBOX_SOURCE_DIR) + "/tests/solver/golden-small-a.txt";
+
+#ifdef GOALBOX_ASAN
+constexpr bool FAST_LINES_ONLY = true;
+#else
+constexpr bool FAST_LINES_ONLY = false;
+#endif
+
+// One line of the golden file:
+// "level : steps : fast|slow : nodes expanded : states stored : cell,direction;...".
+// The node counts pin the order of the search: a changed push order or store rule may still
+// find the same routes, but not with the same counts.
+struct GoldenLine {
+    std::string level;
+    std::int32_t steps          = 0;
+    bool fast                   = false;
+    std::uint64_t nodesExpanded = 0;
+    std::uint64_t statesStored  = 0;
+    std::string route;
+};
+
+std::string trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return "";
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::vector<GoldenLine> readGolden() {
+    std::vector<GoldenLine> lines;
+    std::ifstream file(GOLDEN_FILE);
+    std::string text;
+    while (std::getline(file, text)) {
+        if (text.empty() || text[0] == '#') {
+            continue;
+        }
+        std::vector<std::string> fields;
+        std::istringstream parts(text);
+        for (std::string field; std::getline(parts, field, ':');) {
+            fields.push_back(trimmed(field));
+        }
+        if (fields.size() == 5) {
+            fields.emplace_back(); // an empty route
+        }
+        EXPECT_EQ(fields.size(), 6u) << text;
+        if (fields.size() != 6) {
+            continue;
+        }
+        lines.push_back(GoldenLine{fields[0], std::stoi(fields[1]), fields[2] == "fast",
+                                   std::stoull(fields[3]), std::stoull(fields[4]), fields[5]});
+    }
+    return lines;
+}
+
+std::string routeText(const std::vector<SolutionStep>& solution) {
+    std::string text;
+    for (const SolutionStep& step : solution) {
+        if (!text.empty()) {
+            text += ';';
+        }
+        text += std::to_string(step.cell) + ',' + std::to_string(step.direction);
+    }
+    return text;
+}
+
+// Replays the solution on a copy of start; true when every walk and push works and the end is
+// solved with the given steps.
+bool replaysTo(const Board& start, const std::vector<SolutionStep>& solution, std::int32_t steps) {
+    Board board = start;
+    for (const SolutionStep& step : solution) {
+        WalkPath walk;
+        if (board.walkTo(step.cell, walk) == -1 ||
+            board.move(static_cast<Direction>(step.direction)) == -1) {
+            return false;
+        }
+    }
+    return board.isSolved() && board.steps == steps;
+}
+
+TEST(Golden, RoutesOfSmallLevelsAreUnchanged) {
+    const std::vector<GoldenLine> golden = readGolden();
+    ASSERT_GE(golden.size(), 100u) << GOLDEN_FILE;
+    std::size_t checked = 0;
+    for (const GoldenLine& line : golden) {
+        if (FAST_LINES_ONLY && !line.fast) {
+            continue;
+        }
+        SCOPED_TRACE(line.level);
+        Board board;
+        ASSERT_EQ(board.load(LEVEL_DIR + line.level), LOAD_OK);
+        std::vector<SolutionStep> solution;
+        SolveStats stats;
+        const std::int32_t steps = solve(board, solution, SolveLimits{}, &stats);
+        EXPECT_EQ(steps, line.steps);
+        EXPECT_EQ(stats.nodesExpanded, line.nodesExpanded);
+        EXPECT_EQ(stats.statesStored, line.statesStored);
+        EXPECT_EQ(routeText(solution), line.route)
+            << "expected " << line.steps << " : " << line.route << "\nobserved " << steps << " : "
+            << routeText(solution);
+        if (steps != -1) {
+            EXPECT_TRUE(replaysTo(board, solution, steps));
+        }
+        ++checked;
+    }
+    EXPECT_GE(checked, 50u);
+}
+
+// The golden steps are the fewest moves found by an independent exact search. That search
+// does not know the dead patterns; a solution never passes through one, so both must agree.
+TEST(Golden, StepsAreTheKnownFewestMoves) {
+    std::map<std::string, std::int32_t> optimal;
+    std::ifstream table(LEVEL_DIR + "OPTIMAL.tsv");
+    std::string header;
+    std::getline(table, header);
+    std::string level;
+    std::int32_t moves  = 0;
+    std::int32_t pushes = 0;
+    while (table >> level >> moves >> pushes) {
+        optimal[level] = moves;
+    }
+    ASSERT_GE(optimal.size(), 100u);
+
+    std::size_t compared = 0;
+    for (const GoldenLine& line : readGolden()) {
+        const auto known = optimal.find(line.level);
+        if (known == optimal.end()) {
+            continue;
+        }
+        EXPECT_EQ(line.steps, known->second) << line.level;
+        ++compared;
+    }
+    EXPECT_GE(compared, 100u);
+}
+
+TEST(Golden, SolvingTwiceGivesEqualFigures) {
+    Board board;
+    ASSERT_EQ(board.load(LEVEL_DIR + "0005.txt"), LOAD_OK);
+    std::vector<SolutionStep> first;
+    std::vector<SolutionStep> second;
+    SolveStats firstStats;
+    SolveStats secondStats;
+    const std::int32_t firstSteps  = solve(board, first, SolveLimits{}, &firstStats);
+    const std::int32_t secondSteps = solve(board, second, SolveLimits{}, &secondStats);
+    EXPECT_NE(firstSteps, -1);
+    EXPECT_EQ(firstSteps, secondSteps);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(firstStats.nodesExpanded, secondStats.nodesExpanded);
+    EXPECT_EQ(firstStats.statesStored, secondStats.statesStored);
+    EXPECT_EQ(firstStats.pushesTried, secondStats.pushesTried);
+    EXPECT_EQ(firstStats.passes, secondStats.passes);
+    EXPECT_GT(firstStats.nodesExpanded, 1000u);
+}
+
+} // namespace
+} // namespace goalbox
