@@ -39,6 +39,7 @@ class Search {
     void expand(SearchTree& tree, std::int32_t k, std::int32_t p);
     void checkMemory(const SearchTree& tree);
     bool stopRequested();
+    void reportProgress() const;
     std::int32_t rebuildSolution(const SearchTree& tree, SearchState current, std::int32_t k,
                                  std::vector<SolutionStep>& solution) const;
 
@@ -48,6 +49,7 @@ class Search {
     PrimaryData saved_;
     SearchState scratch_; // the state of each trial push, reused
     std::uint32_t turnsUntilStopCheck_ = STOP_CHECK_INTERVAL;
+    std::int32_t limit_                = 0; // the step limit of the current pass
 };
 
 void Search::savePrimary() {
@@ -79,14 +81,21 @@ void Search::checkMemory(const SearchTree& tree) {
 }
 
 bool Search::stopRequested() {
-    if (!limits_.shouldStop) {
+    if (!limits_.shouldStop && !limits_.onProgress) {
         return false;
     }
     if (--turnsUntilStopCheck_ != 0) {
         return false;
     }
     turnsUntilStopCheck_ = STOP_CHECK_INTERVAL;
-    return limits_.shouldStop();
+    reportProgress();
+    return limits_.shouldStop && limits_.shouldStop();
+}
+
+void Search::reportProgress() const {
+    if (limits_.onProgress) {
+        limits_.onProgress(limit_, stats_.statesStored);
+    }
 }
 
 // Generates every push from the node p of level k, whose position the board shows: boxes by
@@ -163,6 +172,8 @@ std::int32_t Search::run(std::vector<SolutionStep>& solution) {
         bool cleanPass = true;
         std::int32_t k = 0;
         ++stats_.passes;
+        limit_ = limit;
+        reportProgress();
 
         for (;;) {
             if (stopRequested()) {

@@ -23,6 +23,9 @@ struct SolveLimits {
     std::uint64_t memoryBudgetBytes = defaultMemoryBudget();
     // Empty: no cap. Returning true ends the search as aborted (result -1, stats->aborted).
     std::function<bool()> shouldStop;
+    // Empty: nothing. Otherwise told the current step limit and the number of positions stored,
+    // at the start of every pass and now and then during one; for a progress display.
+    std::function<void(std::int32_t limit, std::uint64_t statesStored)> onProgress;
 };
 
 // Figures of one search, for the bench.

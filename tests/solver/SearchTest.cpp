@@ -192,5 +192,24 @@ TEST(Solve, StopRequestAbortsWithoutAnswer) {
     EXPECT_FALSE(cappedStats.aborted);
 }
 
+TEST(Solve, ProgressReportsEveryPassLimitAndChangesNothing) {
+    const Board board = boardFromRows({"#########", "#@    $.#", "#########"});
+    std::vector<std::int32_t> limits;
+    std::uint64_t lastStored = 0;
+    SolveLimits watched;
+    watched.onProgress = [&](std::int32_t limit, std::uint64_t stored) {
+        if (limits.empty() || limits.back() != limit) {
+            limits.push_back(limit);
+        }
+        EXPECT_GE(stored, lastStored);
+        lastStored = stored;
+    };
+    std::vector<SolutionStep> solution;
+    SolveStats stats;
+    EXPECT_EQ(solve(board, solution, watched, &stats), 5);
+    EXPECT_EQ(solution, (std::vector<SolutionStep>{{14, DIR_RIGHT}}));
+    EXPECT_EQ(limits, (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
+}
+
 } // namespace
 } // namespace goalbox
