@@ -24,6 +24,9 @@ void ConsoleIo::clearScreen() {
 std::int64_t ConsoleIo::clockMillis() {
     return platform::clockMillis();
 }
+bool ConsoleIo::isTerminal() {
+    return platform::isOutputTerminal();
+}
 std::ostream& ConsoleIo::out() {
     return std::cout;
 }

@@ -13,6 +13,7 @@ class ConsoleIo final : public GameIo {
     void echo(int key) override;
     void clearScreen() override;
     std::int64_t clockMillis() override;
+    bool isTerminal() override;
     std::ostream& out() override;
     std::ostream& err() override;
 };

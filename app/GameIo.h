@@ -25,6 +25,8 @@ class GameIo {
     virtual void echo(int key)         = 0;
     virtual void clearScreen()         = 0;
     virtual std::int64_t clockMillis() = 0;
+    // True when out() shows on a terminal, where transient status lines may be drawn.
+    virtual bool isTerminal() = 0;
 
     virtual std::ostream& out() = 0;
     virtual std::ostream& err() = 0;

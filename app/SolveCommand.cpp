@@ -14,6 +14,43 @@
 
 namespace goalbox {
 
+namespace {
+
+// How often the status line under the waiting message is refreshed during a long search.
+constexpr std::int64_t PROGRESS_INTERVAL_MILLIS = 250;
+
+// A status line that a terminal shows during the search and that leaves no trace: it is
+// rewritten in place and wiped before anything else is written. Nothing of it is written when
+// the output is not a terminal, so transcripts stay exact.
+class ProgressLine {
+  public:
+    explicit ProgressLine(GameIo& io) : io_(io), last_(io.clockMillis()) {}
+
+    void show(std::int32_t limit, std::uint64_t statesStored) {
+        const std::int64_t now = io_.clockMillis();
+        if (now - last_ < PROGRESS_INTERVAL_MILLIS) {
+            return;
+        }
+        last_  = now;
+        shown_ = true;
+        io_.out() << '\r' << text::SOLVE_PROGRESS << limit << text::SOLVE_PROGRESS_STATES
+                  << statesStored << "\x1b[K" << std::flush;
+    }
+    void wipe() {
+        if (shown_) {
+            io_.out() << "\r\x1b[K";
+            shown_ = false;
+        }
+    }
+
+  private:
+    GameIo& io_;
+    std::int64_t last_;
+    bool shown_ = false;
+};
+
+} // namespace
+
 bool solveCommand(GameIo& io, Board& board) {
     std::ostream& out = io.out();
     std::vector<SolutionStep> solution;
@@ -23,14 +60,23 @@ bool solveCommand(GameIo& io, Board& board) {
     const std::int64_t start = io.clockMillis();
 
     // Step 2: search on a copy; the live board is untouched until the replay.
+    ProgressLine progress(io);
+    SolveLimits limits;
+    if (io.isTerminal()) {
+        limits.onProgress = [&progress](std::int32_t limit, std::uint64_t statesStored) {
+            progress.show(limit, statesStored);
+        };
+    }
     std::int32_t result = -1;
     try {
-        result = solve(board, solution);
+        result = solve(board, solution, limits, nullptr);
     } catch (const std::bad_alloc&) {
         // The search has released all it held; the game goes on where it was.
+        progress.wipe();
         out << text::SOLVE_OUT_OF_MEMORY << '\n' << std::flush;
         return io.readKey() != KEY_END;
     }
+    progress.wipe();
     if (result == -1) {
         out << text::NO_SOLUTION << '\n' << std::flush;
         if (io.readKey() == KEY_END) {

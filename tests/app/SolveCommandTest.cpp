@@ -1,0 +1,75 @@
+// The solve command's handling of a search that runs out of memory, and its progress line.
+#include <gtest/gtest.h>
+
+#include "app/Commands.h"
+#include "app/Display.h"
+#include "app/ScriptedIo.h"
+#include "solver/Search.h"
+
+namespace goalbox {
+namespace {
+
+// An open room with two boxes and one goal: no solution, and a search long enough to be seen.
+Board openRoom() {
+    const std::vector<std::string> rows = {"##########", "#        #", "#  $  $  #",
+                                           "#   @  . #", "#        #", "##########"};
+    Board board;
+    board.height = static_cast<std::int16_t>(rows.size());
+    board.width  = static_cast<std::int16_t>(rows[0].size());
+    board.cells.clear();
+    for (const std::string& row : rows) {
+        for (const char c : row) {
+            board.cells.push_back(c == '#'   ? CELL_WALL
+                                  : c == '$' ? CELL_BOX
+                                  : c == '.' ? CELL_GOAL
+                                             : CELL_FLOOR);
+            if (c == '@') {
+                board.playerCell = static_cast<CellIndex>(board.cells.size() - 1);
+            }
+        }
+    }
+    board.init();
+    return board;
+}
+
+class SolveCommandTest : public ::testing::Test {
+  protected:
+    void SetUp() override { fillSymbolTable(); }
+    void TearDown() override { setDefaultMemoryBudget(DEFAULT_MEMORY_BUDGET); }
+};
+
+TEST_F(SolveCommandTest, SearchOutOfMemoryKeepsTheBoardAndTheGame) {
+    setDefaultMemoryBudget(64 * 1024);
+    Board board        = openRoom();
+    const Board before = board;
+    test::ScriptedIo io("k");
+    EXPECT_TRUE(solveCommand(io, board));
+    EXPECT_EQ(io.written(), "正在求解，请耐心等待……\n"
+                            "内存不足，求解已停止，棋盘保持原样。按任意键继续。\n");
+    EXPECT_EQ(board.cells, before.cells);
+    EXPECT_EQ(board.playerCell, before.playerCell);
+    EXPECT_EQ(board.steps, before.steps);
+    // The key after the message was read; the end of input there ends the program.
+    test::ScriptedIo ended("");
+    EXPECT_FALSE(solveCommand(ended, board));
+}
+
+TEST_F(SolveCommandTest, ProgressLineOnlyOnATerminalAndWipedBeforeTheAnswer) {
+    Board board = openRoom();
+    test::ScriptedIo terminal("ab", true, 300);
+    EXPECT_TRUE(solveCommand(terminal, board));
+    const std::string shown = terminal.written();
+    const std::size_t line  = shown.find("\r步数上限:");
+    ASSERT_NE(line, std::string::npos);
+    EXPECT_NE(shown.find("  已存局面:", line), std::string::npos);
+    // The status line is wiped before the answer is written.
+    EXPECT_NE(shown.find("\r\x1b[K证明无解！\n"), std::string::npos);
+
+    test::ScriptedIo pipe("ab", false, 300);
+    EXPECT_TRUE(solveCommand(pipe, board));
+    EXPECT_EQ(pipe.written().find('\r'), std::string::npos);
+    EXPECT_EQ(pipe.written().rfind("正在求解，请耐心等待……\n证明无解！\n", 0), 0u);
+}
+
+} // namespace
+} // namespace goalbox
