@@ -7,14 +7,6 @@ namespace {
 const std::vector<std::string> HALL = {"#######", "#@    #", "#     #", "#  $  #",
                                        "#  .  #", "#     #", "#######"};
 
-std::string levelText(const std::vector<std::string>& map) {
-    std::string text;
-    for (const std::string& line : map) {
-        text += line + "\n";
-    }
-    return text;
-}
-
 // The hall with the player moved from (1,1) to the given row and column.
 std::vector<std::string> hallWithPlayerAt(int row, int column) {
     std::vector<std::string> map                                         = HALL;

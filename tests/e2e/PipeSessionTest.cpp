@@ -60,6 +60,14 @@ std::string frame(const std::vector<std::string>& rows, int width, int steps, bo
     return clear() + gbk(text);
 }
 
+std::string levelText(const std::vector<std::string>& map) {
+    std::string text;
+    for (const std::string& line : map) {
+        text += line + "\n";
+    }
+    return text;
+}
+
 std::string mapFrame(const std::vector<std::string>& map, int steps, bool trapped) {
     std::vector<std::string> rows;
     for (const std::string& line : map) {

@@ -10,14 +10,6 @@ const std::vector<std::string> PUSH = {"#####", "#@$.#", "#####"};
 const std::vector<std::string> HALL = {"#######", "#@    #", "#     #", "#  $  #",
                                        "#  .  #", "#     #", "#######"};
 
-std::string levelText(const std::vector<std::string>& map) {
-    std::string text;
-    for (const std::string& line : map) {
-        text += line + "\n";
-    }
-    return text;
-}
-
 // Splits off the time of the line "\n求解结束,总共用时:<time>\n", which cannot be predicted,
 // and checks that it is a number of seconds in the stream's default format.
 std::string withoutTime(const std::string& out) {
