@@ -34,9 +34,15 @@ inline constexpr std::uint8_t BOX_BIT       = 2;
 inline constexpr std::uint8_t ENTERABLE_BIT = 4;
 inline constexpr std::uint8_t GOAL_BIT      = 64;
 
-inline constexpr bool isBox(std::uint8_t code) { return (code & BOX_BIT) != 0; }
-inline constexpr bool isEnterable(std::uint8_t code) { return (code & ENTERABLE_BIT) != 0; }
-inline constexpr bool isGoal(std::uint8_t code) { return (code & GOAL_BIT) != 0; }
+inline constexpr bool isBox(std::uint8_t code) {
+    return (code & BOX_BIT) != 0;
+}
+inline constexpr bool isEnterable(std::uint8_t code) {
+    return (code & ENTERABLE_BIT) != 0;
+}
+inline constexpr bool isGoal(std::uint8_t code) {
+    return (code & GOAL_BIT) != 0;
+}
 // The code a cell takes when a box leaves it or arrives on it; a goal stays a goal.
 inline constexpr std::uint8_t withoutBox(std::uint8_t code) {
     return static_cast<std::uint8_t>((code & GOAL_BIT) | ENTERABLE_BIT);
@@ -55,7 +61,9 @@ enum Direction : std::int32_t {
     DIR_COUNT = 4,
 };
 
-inline constexpr Direction reverse(Direction d) { return static_cast<Direction>(3 - d); }
+inline constexpr Direction reverse(Direction d) {
+    return static_cast<Direction>(3 - d);
+}
 
 enum LoadResult : std::int32_t {
     LOAD_OK        = 0,

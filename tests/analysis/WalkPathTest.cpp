@@ -63,7 +63,7 @@ PlainSearch plainSearch(const Board& board) {
         const int cur = open.front();
         open.pop();
         for (int dir = 0; dir < 4; ++dir) {
-            const int n = cur + board.dirOffset[static_cast<std::size_t>(dir)];
+            const int n         = cur + board.dirOffset[static_cast<std::size_t>(dir)];
             const bool sideways = dir == DIR_RIGHT || dir == DIR_LEFT;
             if (n < 0 || n >= board.cellCount || (sideways && board.width == 1) ||
                 !board.sameRowOrColumn(static_cast<CellIndex>(cur), static_cast<CellIndex>(n)) ||
