@@ -51,7 +51,9 @@ LoadResult Board::load(const std::string& path) {
         if (std::filesystem::is_directory(path, error)) {
             return LOAD_NOT_FOUND;
         }
-        std::ifstream file(path);
+        // Binary on every system: the bytes decide, not the C library's text mode, which on
+        // Windows would turn "\r\r\n" into "\r\n" and end the file at a Ctrl-Z byte.
+        std::ifstream file(path, std::ios::binary);
         if (!file) {
             return LOAD_NOT_FOUND;
         }
@@ -63,7 +65,7 @@ LoadResult Board::load(const std::string& path) {
         std::string line;
         while (std::getline(file, line)) {
             if (!line.empty() && line.back() == '\r') {
-                line.pop_back(); // the CR of a CR LF line end, where text mode keeps it
+                line.pop_back(); // the CR of a CR LF line end
             }
             widest           = std::max(widest, line.size());
             const bool isEnd = line == "REM";

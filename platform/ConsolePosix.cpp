@@ -37,6 +37,8 @@ constexpr int ESCAPE_WAIT_MS              = 50;
 constexpr std::size_t READ_CHUNK          = 4096;
 constexpr std::string_view CLEAR_SEQUENCE = "\x1b[H\x1b[2J\x1b[3J";
 constexpr int ENDING_SIGNALS[]            = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// More than any frame the game draws; past it a frame is no longer kept for a repaint.
+constexpr std::size_t MAX_KEPT_FRAME = std::size_t{4} << 20;
 
 // The terminal as it was found; written by openConsole before the signal handlers exist.
 struct termios foundTermios {};
@@ -44,8 +46,17 @@ struct termios keyTermios {};
 struct termios lineTermios {};
 bool inputIsTerminal = false;
 bool lineModeDiffers = false;
-// Set while the terminal is not as found, so that a signal knows to restore it.
-volatile std::sig_atomic_t terminalChanged = 0;
+// Set while the terminal is not as found, so that a signal knows to restore it; the mode then
+// in force is keyTermios or, when changedToLineMode is set, lineTermios.
+volatile std::sig_atomic_t terminalChanged   = 0;
+volatile std::sig_atomic_t changedToLineMode = 0;
+// Set by SIGCONT: the screen is to be repainted.
+volatile std::sig_atomic_t resumed = 0;
+struct sigaction suspendAction {};
+
+// The bytes written to a terminal output since the last clear, for the repaint after a stop.
+bool keepFrames = false;
+std::string keptFrame;
 
 bool consoleOpen     = false;
 bool exitHookIsSet   = false;
@@ -78,17 +89,39 @@ void setTerminal(const struct termios& mode) {
     }
 }
 
+// Holds SIGTSTP and SIGCONT back while the terminal mode and its flags change together, so a
+// stop never sees a flag that does not match the terminal.
+class JobSignalsHeld {
+  public:
+    JobSignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        sigaddset(&held, SIGTSTP);
+        sigaddset(&held, SIGCONT);
+        ::sigprocmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~JobSignalsHeld() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+    JobSignalsHeld(const JobSignalsHeld&)            = delete;
+    JobSignalsHeld& operator=(const JobSignalsHeld&) = delete;
+
+  private:
+    sigset_t previous_{};
+};
+
 // Switches the terminal for the length of one read, when `mode` is given.
 class TerminalMode {
   public:
     explicit TerminalMode(const struct termios* mode) : active_(mode != nullptr) {
         if (active_) {
-            terminalChanged = 1;
+            const JobSignalsHeld held;
+            changedToLineMode = mode == &lineTermios ? 1 : 0;
+            terminalChanged   = 1;
             setTerminal(*mode);
         }
     }
     ~TerminalMode() {
         if (active_) {
+            const JobSignalsHeld held;
             setTerminal(foundTermios);
             terminalChanged = 0;
         }
@@ -108,10 +141,44 @@ void restoreAndReraise(int signalNumber) {
     std::raise(signalNumber);
 }
 
+// The mode of the read going on, after a stop. Called from the signal handlers.
+void retakeChangedMode() {
+    if (terminalChanged != 0) {
+        ::tcsetattr(STDIN_FILENO, TCSANOW, changedToLineMode != 0 ? &lineTermios : &keyTermios);
+    }
+}
+
+// SIGTSTP: the terminal as found, then stop as the default action would. Execution comes back
+// here after SIGCONT, or at once where the default action does not stop (an orphaned process
+// group), and the read's mode is taken again in both cases.
+void restoreAndStop(int /*signalNumber*/) {
+    const int savedErrno = errno;
+    if (terminalChanged != 0) {
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &foundTermios);
+    }
+    std::signal(SIGTSTP, SIG_DFL);
+    std::raise(SIGTSTP); // SA_NODEFER: delivered at once, the program stops here
+    ::sigaction(SIGTSTP, &suspendAction, nullptr);
+    retakeChangedMode();
+    errno = savedErrno;
+}
+
+// SIGCONT: the mode of the interrupted read again, and a repaint once the read goes on.
+void retakeTerminal(int /*signalNumber*/) {
+    const int savedErrno = errno;
+    retakeChangedMode();
+    resumed = 1;
+    errno   = savedErrno;
+}
+
+bool isIgnored(int signalNumber) {
+    struct sigaction previous {};
+    return ::sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN;
+}
+
 void installSignalHandlers() {
     for (int signalNumber : ENDING_SIGNALS) {
-        struct sigaction previous {};
-        if (::sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) {
+        if (isIgnored(signalNumber)) {
             continue; // ignored on purpose (nohup): keep it so
         }
         struct sigaction action {};
@@ -119,6 +186,39 @@ void installSignalHandlers() {
         sigemptyset(&action.sa_mask);
         ::sigaction(signalNumber, &action, nullptr);
     }
+    // Where SIGTSTP comes in ignored (a parent that wants no stops), Ctrl-Z keeps doing
+    // nothing.
+    if (!isIgnored(SIGTSTP)) {
+        suspendAction.sa_handler = restoreAndStop;
+        sigemptyset(&suspendAction.sa_mask);
+        suspendAction.sa_flags = SA_NODEFER;
+        ::sigaction(SIGTSTP, &suspendAction, nullptr);
+    }
+    struct sigaction continueAction {};
+    continueAction.sa_handler = retakeTerminal;
+    sigemptyset(&continueAction.sa_mask);
+    ::sigaction(SIGCONT, &continueAction, nullptr);
+}
+
+// Keeps what goes to a terminal output from the last clear on, for repaintAfterStop.
+void keepFrame(std::string_view bytes) {
+    if (!keepFrames) {
+        return;
+    }
+    if (const std::size_t clear = bytes.rfind(CLEAR_SEQUENCE); clear != std::string_view::npos) {
+        keptFrame.assign(bytes.substr(clear));
+    } else if (keptFrame.size() + bytes.size() <= MAX_KEPT_FRAME) {
+        keptFrame.append(bytes);
+    }
+}
+
+// After a stop: writes the kept frame again, which begins with its clear.
+void repaintAfterStop() {
+    if (resumed == 0) {
+        return;
+    }
+    resumed = 0;
+    writeAll(STDOUT_FILENO, keptFrame);
 }
 
 // The locale's character set, found without leaving LC_CTYPE changed (LC_NUMERIC is never
@@ -160,6 +260,7 @@ void readMore() {
             return;
         }
         if (got < 0 && errno == EINTR) {
+            repaintAfterStop();
             continue;
         }
         decoder.markEnd();
@@ -171,9 +272,13 @@ void readMore() {
 bool inputArrives(int milliseconds) {
     pollfd input{STDIN_FILENO, POLLIN, 0};
     int ready = 0;
-    do {
+    for (;;) {
         ready = ::poll(&input, 1, milliseconds);
-    } while (ready < 0 && errno == EINTR);
+        if (ready >= 0 || errno != EINTR) {
+            break;
+        }
+        repaintAfterStop();
+    }
     return ready != 0;
 }
 
@@ -188,8 +293,12 @@ void openConsole() {
     std::signal(SIGPIPE, SIG_IGN);
 
     const std::string codeset = localeCodeset();
+    keepFrames                = inputIsTerminal && ::isatty(STDOUT_FILENO) != 0;
     outBuffer.emplace(chooseEncoding(codeset, ::isatty(STDOUT_FILENO) != 0), &terminalColumn,
-                      [](std::string_view bytes) { writeAll(STDOUT_FILENO, bytes); });
+                      [](std::string_view bytes) {
+                          keepFrame(bytes);
+                          writeAll(STDOUT_FILENO, bytes);
+                      });
     errBuffer.emplace(chooseEncoding(codeset, ::isatty(STDERR_FILENO) != 0), &terminalColumn,
                       [](std::string_view bytes) { writeAll(STDERR_FILENO, bytes); });
     foundOutBuffer = std::cout.rdbuf(&*outBuffer);
@@ -213,6 +322,7 @@ void closeConsole() {
     std::cout.rdbuf(foundOutBuffer);
     std::cerr.rdbuf(foundErrBuffer);
     if (terminalChanged != 0) {
+        const JobSignalsHeld held;
         setTerminal(foundTermios);
         terminalChanged = 0;
     }
@@ -220,6 +330,7 @@ void closeConsole() {
 
 int readKey() {
     std::cout.flush();
+    repaintAfterStop();
     int key             = KEY_END;
     DecodeStatus status = decoder.nextKey(key);
     if (status == DECODE_READY || status == DECODE_END) {
@@ -243,6 +354,7 @@ int readKey() {
 
 bool readLine(std::string& line) {
     std::cout.flush();
+    repaintAfterStop();
     DecodeStatus status = decoder.nextLine(line);
     if (status == DECODE_NEED_BYTES) {
         const TerminalMode mode(inputIsTerminal && lineModeDiffers ? &lineTermios : nullptr);

@@ -3,8 +3,9 @@
 // Keys come from _getch, which already gives 224 and a second code for an arrow; typed
 // digits are echoed with _putch; the screen is cleared by "cls". The console's output code
 // page is set to 936 for the run, so the GBK text shows on any Windows, and every output is
-// GBK. When standard input is not a console (a script), keys and the level line come from
-// the same byte stream through the KeyDecoder, as on other systems.
+// GBK, written in binary mode (line feeds stay line feeds, also in a pipe or a file). When standard
+// input is not a console (a script), keys and the level line come from the same byte stream through
+// the KeyDecoder, as on other systems.
 #include "platform/Console.h"
 
 #include <algorithm>
@@ -115,6 +116,12 @@ void openConsole() {
     if (!inputIsConsole) {
         _setmode(_fileno(stdin), _O_BINARY); // the decoder sees CR LF and 224 as sent
     }
+    // The GBK bytes must reach the console unchanged, which then shows them by code page 936.
+    // In text mode the C runtime converts what it writes to a console by its own locale
+    // first (and turns every byte of 128 or more into something else); a line feed alone
+    // still starts a new line on the console.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 
     outBuffer.emplace(ENCODING_GBK, nullptr,
                       [](std::string_view bytes) { writeAll(_fileno(stdout), bytes); });

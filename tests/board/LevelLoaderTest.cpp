@@ -188,17 +188,19 @@ TEST_F(LevelLoaderTest, LineEnds) {
 TEST_F(LevelLoaderTest, BadCharactersAreBadData) {
     ASSERT_EQ(loadText("###\n#@#\n###\n"), LOAD_OK);
     const Board before = board_;
-    for (const std::string text : {
-             "###\n#@\t#\n###\n",     // tab
-             "###\n#@x\n###\n",       // letter
-             "###\n#@1\n###\n",       // digit
-             "###\n#@\xC4\n###\n",    // byte of 128 or more
-             "###\n#\r@#\n###\n",     // a lone carriage return
-             "###\n#@#\r\r\n###\n",   // a second carriage return before the line end
-             "###\n#@#\nrem\nx\n",    // lower-case rem is a map line
-             "###\n#@#\nREM \n",      // so is "REM" with a space after it
-             "###\n#@#\n###\n#.##X\n" // the last line
-         }) {
+    for (const std::string text :
+         {"###\n#@\t#\n###\n",      // tab
+          "###\n#@x\n###\n",        // letter
+          "###\n#@1\n###\n",        // digit
+          "###\n#@\xC4\n###\n",     // byte of 128 or more
+          "###\n#\r@#\n###\n",      // a lone carriage return
+          "###\n#@#\r\r\n###\n",    // a second carriage return before the line end
+          "###\n#@#\nrem\nx\n",     // lower-case rem is a map line
+          "###\n#@#\nREM \n",       // so is "REM" with a space after it
+          "###\n#@#\n###\n#.##X\n", // the last line
+          // Read in text mode, Windows took "\r\r\n" for "\r\n" (a line "#@#" after its one
+          // CR was dropped) and ended the file at a Ctrl-Z byte, so these two loaded there.
+          "###\n#@#\r\r\n###\r\n", "###\n#@#\n\x1a\n###\n"}) {
         EXPECT_EQ(loadText(text), LOAD_BAD_DATA) << text;
         expectSameBoard(board_, before);
     }

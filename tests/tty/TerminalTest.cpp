@@ -14,48 +14,10 @@
 #include <vector>
 
 #include "support/Process.h"
+#include "tty/Tmux.h"
 
 namespace goalbox::test {
 namespace {
-
-class Tmux {
-  public:
-    explicit Tmux(std::string socket) : socket_(std::move(socket)) {}
-    ~Tmux() { run("kill-server"); }
-
-    std::string run(const std::string& args) const {
-        const std::string command = "tmux -L " + socket_ + " " + args + " 2>/dev/null";
-        std::string output;
-        if (FILE* pipe = popen(command.c_str(), "r")) {
-            char buffer[4096];
-            std::size_t n = 0;
-            while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-                output.append(buffer, n);
-            }
-            pclose(pipe);
-        }
-        return output;
-    }
-    std::string screen() const { return run("capture-pane -p -t game"); }
-    // Waits until the screen shows needle (at the end of a line when atLineEnd); returns the
-    // screen.
-    std::string waitFor(const std::string& needle, bool atLineEnd = false) const {
-        std::string shown;
-        for (int i = 0; i < 100; ++i) {
-            shown                = screen();
-            const std::size_t at = shown.find(needle + (atLineEnd ? "\n" : ""));
-            if (at != std::string::npos) {
-                return shown;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        ADD_FAILURE() << "never shown: " << needle << "\nscreen:\n" << shown;
-        return shown;
-    }
-
-  private:
-    std::string socket_;
-};
 
 // The characters of a captured line with the terminal column each starts at.
 std::vector<std::pair<int, std::wstring>> columnsOf(const std::string& line) {
