@@ -22,6 +22,7 @@
 
 #include <langinfo.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -282,6 +283,14 @@ bool inputArrives(int milliseconds) {
     return ready != 0;
 }
 
+// The terminal's width, for wrapping long lines of wide characters; asked again after every
+// wait, since the window may have been resized during it.
+void refreshTerminalWidth() {
+    winsize size{};
+    terminalColumn.width =
+        ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 0;
+}
+
 } // namespace
 
 void openConsole() {
@@ -290,6 +299,7 @@ void openConsole() {
     }
     consoleOpen = true;
     prepareTerminal();
+    refreshTerminalWidth();
     std::signal(SIGPIPE, SIG_IGN);
 
     const std::string codeset = localeCodeset();
@@ -328,7 +338,9 @@ void closeConsole() {
     }
 }
 
-int readKey() {
+namespace {
+
+int waitForKey() {
     std::cout.flush();
     repaintAfterStop();
     int key             = KEY_END;
@@ -352,7 +364,7 @@ int readKey() {
     }
 }
 
-bool readLine(std::string& line) {
+bool waitForLine(std::string& line) {
     std::cout.flush();
     repaintAfterStop();
     DecodeStatus status = decoder.nextLine(line);
@@ -367,6 +379,20 @@ bool readLine(std::string& line) {
         terminalColumn.value = 0; // the terminal echoed the line and its line break
     }
     return status == DECODE_READY;
+}
+
+} // namespace
+
+int readKey() {
+    const int key = waitForKey();
+    refreshTerminalWidth();
+    return key;
+}
+
+bool readLine(std::string& line) {
+    const bool read = waitForLine(line);
+    refreshTerminalWidth();
+    return read;
 }
 
 void echoKey(int key) {

@@ -193,6 +193,9 @@ void TextEncoder::putInvalid(std::string& out) {
 }
 
 void TextEncoder::putAscii(char byte, std::string& out) {
+    if (escape_ == ESCAPE_NONE && byte >= 0x20 && byte < 0x7F) {
+        breakPendingLine(out);
+    }
     out += byte;
     // 1. Inside an escape sequence: no width; a CSI's final byte may move the cursor.
     if (escape_ == ESCAPE_START && byte >= 0x20) {
@@ -219,21 +222,41 @@ void TextEncoder::putAscii(char byte, std::string& out) {
     if (byte == ESC) {
         escape_ = ESCAPE_START;
     } else if (byte == '\n' || byte == '\r') {
-        column = 0;
+        column               = 0;
+        column_->wrapPending = false;
     } else if (byte == '\t') {
         column = (column / TAB_WIDTH + 1) * TAB_WIDTH;
+        if (column_->width > 0) {
+            column = std::min(column, column_->width - 1);
+        }
     } else if (byte == '\b') {
         column = std::max(column - 1, 0);
     } else if (byte >= 0x20 && byte < 0x7F) {
+        // The terminal itself wraps a character written past its last column.
+        if (column_->width > 0 && column >= column_->width) {
+            column = 0;
+        }
         ++column;
+    }
+}
+
+void TextEncoder::breakPendingLine(std::string& out) {
+    // The wide character before ended at the right edge, where the cursor cannot be placed
+    // after it: start the new line by hand.
+    if (column_->wrapPending) {
+        out += "\r\n";
+        column_->value       = 0;
+        column_->wrapPending = false;
     }
 }
 
 void TextEncoder::endCsi(char finalByte) {
     if (finalByte == 'H' || finalByte == 'f') {
-        column_->value = csiNumber(csiParameters_, 1) - 1;
+        column_->value       = csiNumber(csiParameters_, 1) - 1;
+        column_->wrapPending = false;
     } else if (finalByte == 'G') {
-        column_->value = csiNumber(csiParameters_, 0) - 1;
+        column_->value       = csiNumber(csiParameters_, 0) - 1;
+        column_->wrapPending = false;
     }
 }
 
@@ -250,14 +273,28 @@ void TextEncoder::putCharacter(char32_t character, std::string& out) {
         column_->value += WIDE_COLUMNS;
         return;
     }
+    if (encoding_ != ENCODING_UTF8_ALIGNED) {
+        appendUtf8(character, out);
+        column_->value += WIDE_COLUMNS;
+        return;
+    }
+    // A wide character that does not fit before the right edge goes to the next line whole.
+    const int width = column_->width;
+    breakPendingLine(out);
+    if (width > 0 && column_->value + WIDE_COLUMNS > width) {
+        out += "\r\n";
+        column_->value = 0;
+    }
     appendUtf8(character, out);
     column_->value += WIDE_COLUMNS;
-    if (encoding_ == ENCODING_UTF8_ALIGNED) {
-        out += ESC;
-        out += '[';
-        out += std::to_string(column_->value + 1);
-        out += 'G';
+    if (width > 0 && column_->value >= width) {
+        column_->wrapPending = true;
+        return;
     }
+    out += ESC;
+    out += '[';
+    out += std::to_string(column_->value + 1);
+    out += 'G';
 }
 
 } // namespace goalbox::platform

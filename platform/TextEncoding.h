@@ -57,9 +57,12 @@ class Utf8Reader {
 };
 
 // The console column of the cursor, 0 being the first. Outputs that reach the same terminal
-// share one.
+// share one. width is the terminal's width in columns (0 when unknown); wrapPending is set when
+// a wide character ended exactly at the right edge, so the next character starts a new line.
 struct ConsoleColumn {
-    int value = 0;
+    int value        = 0;
+    int width        = 0;
+    bool wrapPending = false;
 };
 
 // Turns the program's UTF-8 text into one output's encoding, piece by piece.
@@ -69,7 +72,9 @@ struct ConsoleColumn {
 // sequences 0 (ESC [ H and ESC [ row ; col H home the cursor, ESC [ n G moves it to column
 // n). After each non-ASCII character it writes ESC [ n G with n the 1-based column that
 // follows the character, because terminals draw symbols such as the wall one or two columns
-// wide depending on their settings.
+// wide depending on their settings. When the terminal's width is known, a wide character that
+// would cross the right edge starts a new line instead, as on a GBK console, so a long line
+// (a solver's route) wraps instead of piling up in the last column.
 class TextEncoder {
   public:
     // `column` is shared with other outputs to the same terminal; null means one of its own.
@@ -91,6 +96,7 @@ class TextEncoder {
     void putAscii(char byte, std::string& out);
     void putCharacter(char32_t character, std::string& out);
     void putInvalid(std::string& out);
+    void breakPendingLine(std::string& out);
     void endCsi(char finalByte);
 
     OutputEncoding encoding_;

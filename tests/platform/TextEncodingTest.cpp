@@ -314,5 +314,30 @@ TEST(EncodingStreamBuf, VeryLongLineArrivesWhole) {
     EXPECT_EQ(sink.all(), utf8ToGbk(line) + utf8ToGbk(line));
 }
 
+// Bug: a route longer than the terminal's width piled its arrows up in the last column, since
+// the cursor cannot be moved past the right edge. Wide characters now wrap as on a GBK console.
+TEST(Alignment, WideCharactersWrapAtTheTerminalsRightEdge) {
+    ConsoleColumn column;
+    column.width = 7;
+    TextEncoder encoder(ENCODING_UTF8_ALIGNED, &column);
+    std::string bytes;
+    // "ab" and two arrows fill 6 columns; the third arrow does not fit into the last one.
+    encoder.encode("ab→→→", bytes);
+    EXPECT_EQ(bytes, "ab→\x1b[5G→\x1b[7G\r\n→\x1b[3G");
+    // Ending exactly at the edge: the next character, wide or not, starts a new line, while a
+    // line break of the text's own adds no second one.
+    bytes.clear();
+    encoder.encode("\nx→→→→\nx→→→\n", bytes);
+    EXPECT_EQ(bytes, "\nx→\x1b[4G→\x1b[6G→\r\n→\x1b[3G\nx→\x1b[4G→\x1b[6G→\n");
+    bytes.clear();
+    encoder.encode("abcdef→", bytes);
+    EXPECT_EQ(bytes, "abcdef\r\n→\x1b[3G");
+    // Plain text past the edge is wrapped by the terminal itself.
+    bytes.clear();
+    column.value = 0;
+    encoder.encode("abcdefgh→", bytes);
+    EXPECT_EQ(bytes, "abcdefgh→\x1b[4G");
+}
+
 } // namespace
 } // namespace goalbox::platform
