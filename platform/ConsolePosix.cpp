@@ -16,7 +16,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -64,10 +63,7 @@ bool exitHookIsSet   = false;
 bool outputFailed[3] = {};
 ConsoleColumn terminalColumn;
 KeyDecoder decoder;
-std::optional<EncodingStreamBuf> outBuffer;
-std::optional<EncodingStreamBuf> errBuffer;
-std::streambuf* foundOutBuffer = nullptr;
-std::streambuf* foundErrBuffer = nullptr;
+StandardStreams standardStreams;
 
 void writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty() && !outputFailed[fd]) {
@@ -304,15 +300,14 @@ void openConsole() {
 
     const std::string codeset = localeCodeset();
     keepFrames                = inputIsTerminal && ::isatty(STDOUT_FILENO) != 0;
-    outBuffer.emplace(chooseEncoding(codeset, ::isatty(STDOUT_FILENO) != 0), &terminalColumn,
-                      [](std::string_view bytes) {
-                          keepFrame(bytes);
-                          writeAll(STDOUT_FILENO, bytes);
-                      });
-    errBuffer.emplace(chooseEncoding(codeset, ::isatty(STDERR_FILENO) != 0), &terminalColumn,
-                      [](std::string_view bytes) { writeAll(STDERR_FILENO, bytes); });
-    foundOutBuffer = std::cout.rdbuf(&*outBuffer);
-    foundErrBuffer = std::cerr.rdbuf(&*errBuffer);
+    standardStreams.install(
+        chooseEncoding(codeset, ::isatty(STDOUT_FILENO) != 0),
+        chooseEncoding(codeset, ::isatty(STDERR_FILENO) != 0), &terminalColumn,
+        [](std::string_view bytes) {
+            keepFrame(bytes);
+            writeAll(STDOUT_FILENO, bytes);
+        },
+        [](std::string_view bytes) { writeAll(STDERR_FILENO, bytes); });
 
     if (!exitHookIsSet) {
         exitHookIsSet = true;
@@ -325,12 +320,7 @@ void closeConsole() {
         return;
     }
     consoleOpen = false;
-    std::cout.flush();
-    std::cerr.flush();
-    outBuffer->finish();
-    errBuffer->finish();
-    std::cout.rdbuf(foundOutBuffer);
-    std::cerr.rdbuf(foundErrBuffer);
+    standardStreams.uninstall();
     if (terminalChanged != 0) {
         const JobSignalsHeld held;
         setTerminal(foundTermios);

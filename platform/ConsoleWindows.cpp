@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,10 +38,7 @@ bool inputIsConsole  = true;
 UINT foundCodePage   = 0; // 0: there was no console
 bool outputFailed[3] = {};
 KeyDecoder decoder;
-std::optional<EncodingStreamBuf> outBuffer;
-std::optional<EncodingStreamBuf> errBuffer;
-std::streambuf* foundOutBuffer = nullptr;
-std::streambuf* foundErrBuffer = nullptr;
+StandardStreams standardStreams;
 
 void writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty() && !outputFailed[fd]) {
@@ -123,12 +119,10 @@ void openConsole() {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 
-    outBuffer.emplace(ENCODING_GBK, nullptr,
-                      [](std::string_view bytes) { writeAll(_fileno(stdout), bytes); });
-    errBuffer.emplace(ENCODING_GBK, nullptr,
-                      [](std::string_view bytes) { writeAll(_fileno(stderr), bytes); });
-    foundOutBuffer = std::cout.rdbuf(&*outBuffer);
-    foundErrBuffer = std::cerr.rdbuf(&*errBuffer);
+    standardStreams.install(
+        ENCODING_GBK, ENCODING_GBK, nullptr,
+        [](std::string_view bytes) { writeAll(_fileno(stdout), bytes); },
+        [](std::string_view bytes) { writeAll(_fileno(stderr), bytes); });
 
     if (!exitHookIsSet) {
         exitHookIsSet = true;
@@ -141,12 +135,7 @@ void closeConsole() {
         return;
     }
     consoleOpen = false;
-    std::cout.flush();
-    std::cerr.flush();
-    outBuffer->finish();
-    errBuffer->finish();
-    std::cout.rdbuf(foundOutBuffer);
-    std::cerr.rdbuf(foundErrBuffer);
+    standardStreams.uninstall();
     restoreCodePage();
 }
 

@@ -1,6 +1,8 @@
 // Converting stream buffer for the console's output streams.
 #include "platform/EncodingStreamBuf.h"
 
+#include <iostream>
+
 #include <utility>
 
 namespace goalbox::platform {
@@ -60,6 +62,27 @@ void EncodingStreamBuf::finish() {
     convertPutArea();
     encoder_.finish(converted_);
     handOver();
+}
+
+void StandardStreams::install(OutputEncoding outEncoding, OutputEncoding errEncoding,
+                              ConsoleColumn* column, EncodingStreamBuf::Sink outSink,
+                              EncodingStreamBuf::Sink errSink) {
+    out_.emplace(outEncoding, column, std::move(outSink));
+    err_.emplace(errEncoding, column, std::move(errSink));
+    foundOut_ = std::cout.rdbuf(&*out_);
+    foundErr_ = std::cerr.rdbuf(&*err_);
+}
+
+void StandardStreams::uninstall() {
+    if (!out_) {
+        return;
+    }
+    std::cout.flush();
+    std::cerr.flush();
+    out_->finish();
+    err_->finish();
+    std::cout.rdbuf(foundOut_);
+    std::cerr.rdbuf(foundErr_);
 }
 
 } // namespace goalbox::platform

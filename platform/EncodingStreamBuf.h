@@ -3,6 +3,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -43,6 +44,21 @@ class EncodingStreamBuf final : public std::streambuf {
     std::string converted_;
     TextEncoder encoder_;
     Sink sink_;
+};
+
+// std::cout and std::cerr routed through encoding buffers, and put back as they were found.
+class StandardStreams {
+  public:
+    void install(OutputEncoding outEncoding, OutputEncoding errEncoding, ConsoleColumn* column,
+                 EncodingStreamBuf::Sink outSink, EncodingStreamBuf::Sink errSink);
+    // Flushes both streams, hands over what is left and puts the found buffers back.
+    void uninstall();
+
+  private:
+    std::optional<EncodingStreamBuf> out_;
+    std::optional<EncodingStreamBuf> err_;
+    std::streambuf* foundOut_ = nullptr;
+    std::streambuf* foundErr_ = nullptr;
 };
 
 } // namespace goalbox::platform
