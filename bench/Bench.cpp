@@ -166,6 +166,13 @@ LevelFigures runLevel(const std::filesystem::path& path, const Options& options)
     return figures;
 }
 
+// Heap bytes per stored position at the search's memory peak.
+double bytesPerPosition(const goalbox::SolveStats& stats) {
+    return stats.peakEntries == 0 ? 0.0
+                                  : static_cast<double>(stats.peakMemoryBytes) /
+                                        static_cast<double>(stats.peakEntries);
+}
+
 void printLevel(const LevelFigures& f) {
     std::printf("%-12s ", f.name.c_str());
     if (f.result != -1) {
@@ -174,9 +181,11 @@ void printLevel(const LevelFigures& f) {
         const char* what = f.outOfMemory ? "memory" : f.capped ? "capped" : "unsolvable";
         std::printf("%-25s", what);
     }
-    std::printf("  nodes %10llu  states %10llu  passes %5d  ms %10.1f",
+    std::printf("  nodes %10llu  guided %10llu  states %10llu  passes %5d  B/pos %5.1f  ms %10.1f",
                 static_cast<unsigned long long>(f.stats.nodesExpanded),
-                static_cast<unsigned long long>(f.stats.statesStored), f.stats.passes, f.millis);
+                static_cast<unsigned long long>(f.stats.guidedExpanded),
+                static_cast<unsigned long long>(f.stats.statesStored), f.stats.passes,
+                bytesPerPosition(f.stats), f.millis);
     if (f.result != -1) {
         std::printf("  route %08x", routeSignature(f.solution));
     }
@@ -209,9 +218,10 @@ int main(int argc, char** argv) {
     }
 
     std::vector<double> solvedMillis;
-    double totalMillis          = 0.0;
-    std::uint64_t totalNodes    = 0;
-    std::uint64_t totalStates   = 0;
+    double totalMillis        = 0.0;
+    std::uint64_t totalNodes  = 0;
+    std::uint64_t totalStates = 0;
+    goalbox::SolveStats largest;     // the figures of the search with the largest memory peak
     std::uint64_t finishedNodes = 0; // nodes of the searches that ended: the bench signature
     int capped = 0, unsolvable = 0, failed = 0;
     for (const auto& path : options.levels) {
@@ -220,6 +230,9 @@ int main(int argc, char** argv) {
         totalMillis += f.millis;
         totalNodes += f.stats.nodesExpanded;
         totalStates += f.stats.statesStored;
+        if (f.stats.peakMemoryBytes > largest.peakMemoryBytes) {
+            largest = f.stats;
+        }
         if (!f.replayOk) {
             ++failed;
         }
@@ -261,6 +274,13 @@ int main(int argc, char** argv) {
     std::printf("Nodes searched:       %llu\n", static_cast<unsigned long long>(totalNodes));
     std::printf("Nodes of ended searches (signature): %llu\n",
                 static_cast<unsigned long long>(finishedNodes));
+    // Small searches are dominated by fixed tables; the largest one shows what a position
+    // costs.
+    std::printf("Memory per position:  %.1f bytes at the largest peak, %.1f MiB for %llu "
+                "positions\n",
+                bytesPerPosition(largest),
+                static_cast<double>(largest.peakMemoryBytes) / (1024.0 * 1024.0),
+                static_cast<unsigned long long>(largest.peakEntries));
     std::printf("Nodes/second:         %.0f\n",
                 totalMillis > 0.0 ? static_cast<double>(totalNodes) * 1000.0 / totalMillis : 0.0);
     return failed == 0 ? 0 : 1;

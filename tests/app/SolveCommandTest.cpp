@@ -9,10 +9,11 @@
 namespace goalbox {
 namespace {
 
-// An open room with two boxes and one goal: no solution, and a search long enough to be seen.
+// A room with no solution whose search still takes a few thousand expansions: long enough to
+// run out of a small memory budget and to be reported on.
 Board openRoom() {
-    const std::vector<std::string> rows = {"##########", "#        #", "#  $  $  #",
-                                           "#   @  . #", "#        #", "##########"};
+    const std::vector<std::string> rows = {"##########", "#       .#", "# #$   $.#", "##   $   #",
+                                           "# # #    #", "#@    .# #", "##########"};
     Board board;
     board.height = static_cast<std::int16_t>(rows.size());
     board.width  = static_cast<std::int16_t>(rows[0].size());

@@ -8,9 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/DeadPosition.h"
 #include "board/Board.h"
+#include "solver/FreezeTest.h"
+#include "solver/LowerBound.h"
 #include "solver/Search.h"
 #include "solver/SearchState.h"
+#include "solver/StaticLevel.h"
 
 // Under AddressSanitizer the search runs several times slower: only the lines marked fast.
 #if defined(__SANITIZE_ADDRESS__)
@@ -36,8 +40,11 @@ constexpr bool FAST_LINES_ONLY = false;
 
 // One line of the golden file:
 // "level : steps : fast|slow : nodes expanded : states stored : cell,direction;...".
-// The node counts pin the order of the search: a changed push order or store rule may still
-// find the same routes, but not with the same counts.
+// The routes and steps are those of the plain search of passes with a step limit growing by
+// one, and never change. The node counts are those of the present search (the guided search's
+// expansions and the passes', and the positions stored by both); they pin its order and its
+// pruning: a changed push order, store rule or bound may still find the same routes, but not
+// with the same counts.
 struct GoldenLine {
     std::string level;
     std::int32_t steps          = 0;
@@ -132,6 +139,62 @@ TEST(Golden, RoutesOfSmallLevelsAreUnchanged) {
         ++checked;
     }
     EXPECT_GE(checked, 50u);
+}
+
+std::vector<SolutionStep> routeSteps(const std::string& text) {
+    std::vector<SolutionStep> steps;
+    std::istringstream parts(text);
+    for (std::string step; std::getline(parts, step, ';');) {
+        const std::size_t comma = step.find(',');
+        steps.push_back(SolutionStep{static_cast<CellIndex>(std::stoi(step.substr(0, comma))),
+                                     std::stoi(step.substr(comma + 1))});
+    }
+    return steps;
+}
+
+// The passes keep a position only while its steps plus the lower bound stay within the fewest
+// steps, and the searches drop positions that the bound or the freeze test finds hopeless.
+// None of this may ever hit a position of a route: along every golden route, before each push
+// and at the end, the position is not trapped, not hopeless, and its steps plus its estimate
+// stay within the route's steps, and no push leaves its box frozen off a goal.
+TEST(Golden, NoPositionOfARouteIsHopelessOrBeyondTheBound) {
+    std::size_t positions = 0;
+    std::size_t tight     = 0;
+    for (const GoldenLine& line : readGolden()) {
+        SCOPED_TRACE(line.level);
+        Board board;
+        ASSERT_EQ(board.load(LEVEL_DIR + line.level), LOAD_OK);
+        const StaticLevel level(board);
+        LowerBound bound(level);
+        FreezeTest freeze(level, bound);
+        std::vector<std::uint64_t> key(static_cast<std::size_t>(level.keyWords));
+        const std::vector<SolutionStep> route = routeSteps(line.route);
+        for (std::size_t i = 0; i <= route.size(); ++i) {
+            level.keyOf(board, key.data());
+            const std::int32_t estimate = bound.estimate(key.data());
+            ASSERT_NE(estimate, LowerBound::DEAD) << "before push " << i;
+            EXPECT_LE(bound.nearestSum(key.data()), estimate);
+            EXPECT_LE(board.steps + estimate, line.steps) << "before push " << i;
+            EXPECT_FALSE(isTrapped(board)) << "before push " << i;
+            tight += board.steps + estimate == line.steps ? 1 : 0;
+            ++positions;
+            if (i == route.size()) {
+                break;
+            }
+            WalkPath walk;
+            ASSERT_NE(board.walkTo(route[i].cell, walk), -1);
+            const CellIndex box = board.move(static_cast<Direction>(route[i].direction));
+            ASSERT_NE(box, -1);
+            // The box pushed is never frozen off a goal.
+            level.keyOf(board, key.data());
+            const auto pushedTo = static_cast<CellIndex>(box + board.dirOffset[route[i].direction]);
+            EXPECT_FALSE(freeze.isFrozenOffGoal(key.data(), pushedTo)) << "after push " << i;
+        }
+        EXPECT_TRUE(board.isSolved());
+    }
+    EXPECT_GT(positions, 2000u);
+    // At least the end of every route is tight: solved, with the route's steps.
+    EXPECT_GE(tight, readGolden().size());
 }
 
 // The golden steps are the fewest moves found by an independent exact search. That search

@@ -1,3 +1,4 @@
+#include <cstddef>
 #include <cstdint>
 #include <new>
 #include <string>
@@ -23,15 +24,15 @@ std::int32_t solveWithStats(const Board& board, std::vector<SolutionStep>& solut
     return solve(board, solution, SolveLimits{}, &stats);
 }
 
-// An open room that has no solution (no goal), large enough for a long search.
-Board openRoomWithoutGoals() {
+// An open room with three boxes far from their goals: thousands of positions to search.
+Board openRoom() {
     return boardFromRows({
         "##########",
         "#        #",
         "#  $  $  #",
         "#   @    #",
         "#  $     #",
-        "#        #",
+        "#   ...  #",
         "##########",
     });
 }
@@ -46,16 +47,20 @@ TEST(Solve, AlreadySolvedBoardGivesItsStepsAndNoPush) {
     EXPECT_EQ(stats.pushesTried, 0u);
 }
 
-TEST(Solve, BoardsWithoutSolutionEndAfterSecondPass) {
+TEST(Solve, BoardsWithoutSolutionEndInTheGuidedSearch) {
     struct Case {
         const char* name;
         std::vector<std::string> rows;
+        std::uint64_t nodesExpanded;
         std::uint64_t pushesTried;
     };
     const std::vector<Case> cases = {
-        {"no boxes", {"####", "#@.#", "####"}, 0},
-        {"every push refused", {"#####", "#$@.#", "#####"}, 0},
-        {"every push trapped", {"######", "# $@.#", "######"}, 1},
+        // Never solved: the start is expanded and has no push.
+        {"no boxes", {"####", "#@.#", "####"}, 1, 0},
+        // The box can reach no goal even on an empty board: nothing to expand.
+        {"box in a corner", {"#####", "#$@.#", "#####"}, 0, 0},
+        // The one push goes into a corner.
+        {"every push trapped", {"######", "# $@.#", "######"}, 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -63,10 +68,13 @@ TEST(Solve, BoardsWithoutSolutionEndAfterSecondPass) {
         SolveStats stats;
         EXPECT_EQ(solveWithStats(boardFromRows(c.rows), solution, stats), -1);
         EXPECT_EQ(solution, EARLIER);
-        EXPECT_EQ(stats.passes, 2);
-        EXPECT_EQ(stats.nodesExpanded, 1u);
+        EXPECT_EQ(stats.passes, 0);
+        EXPECT_EQ(stats.stepBound, -1);
+        EXPECT_EQ(stats.nodesExpanded, c.nodesExpanded);
+        EXPECT_EQ(stats.guidedExpanded, c.nodesExpanded);
         EXPECT_EQ(stats.pushesTried, c.pushesTried);
         EXPECT_EQ(stats.statesStored, 1u);
+        EXPECT_GT(stats.peakMemoryBytes, 0u);
         EXPECT_FALSE(stats.aborted);
     }
 }
@@ -134,13 +142,17 @@ TEST(Solve, EqualSolutionsTieByBoxOrder) {
 }
 
 TEST(Solve, PassingMemoryBudgetThrowsAndLeavesSolutionAlone) {
-    const Board board                  = openRoomWithoutGoals();
+    const Board board                  = openRoom();
     std::vector<SolutionStep> solution = EARLIER;
     SolveStats unbounded;
-    ASSERT_EQ(solveWithStats(board, solution, unbounded), -1);
-    ASSERT_GT(unbounded.nodesExpanded, 100u);
+    const std::int32_t result = solveWithStats(board, solution, unbounded);
+    ASSERT_NE(result, -1);
+    ASSERT_GT(unbounded.nodesExpanded, 1000u);
+    ASSERT_GT(unbounded.peakEntries, 1000u);
+    const std::vector<SolutionStep> solved = solution;
 
-    // Too little for the empty store, and just too little for the search's peak.
+    // Too little for the start, and just too little for the search's peak.
+    solution = EARLIER;
     for (const std::uint64_t budget : {std::uint64_t{1}, unbounded.peakMemoryBytes - 1}) {
         SCOPED_TRACE(budget);
         SolveLimits limits;
@@ -152,7 +164,8 @@ TEST(Solve, PassingMemoryBudgetThrowsAndLeavesSolutionAlone) {
     // Exactly the peak is enough.
     SolveLimits limits;
     limits.memoryBudgetBytes = unbounded.peakMemoryBytes;
-    EXPECT_EQ(solve(board, solution, limits, nullptr), -1);
+    EXPECT_EQ(solve(board, solution, limits, nullptr), result);
+    EXPECT_EQ(solution, solved);
 }
 
 TEST(Solve, DefaultBudgetAppliesToPlainSolve) {
@@ -170,18 +183,33 @@ TEST(Solve, StopRequestAbortsWithoutAnswer) {
     SolveLimits limits;
     limits.shouldStop = [&asked] {
         ++asked;
-        return asked >= 3;
+        return asked >= 2;
     };
     std::vector<SolutionStep> solution = EARLIER;
     SolveStats stats;
-    EXPECT_EQ(solve(openRoomWithoutGoals(), solution, limits, &stats), -1);
+    EXPECT_EQ(solve(openRoom(), solution, limits, &stats), -1);
     EXPECT_TRUE(stats.aborted);
-    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(stats.passes, 0); // stopped in the guided search
+    EXPECT_EQ(solution, EARLIER);
+
+    // A stop request reaches the passes too. The first pass has limit 1; the guided search
+    // reports its bound, which starts at the estimate of the start, far above 1 here.
+    bool passesBegun  = false;
+    limits.onProgress = [&passesBegun](std::int32_t limit, std::uint64_t) {
+        passesBegun = passesBegun || limit == 1;
+    };
+    limits.shouldStop = [&passesBegun] { return passesBegun; };
+    stats             = SolveStats{};
+    EXPECT_EQ(solve(openRoom(), solution, limits, &stats), -1);
+    EXPECT_TRUE(stats.aborted);
+    EXPECT_GT(stats.passes, 0);
     EXPECT_EQ(solution, EARLIER);
 
     // A stop condition that never holds changes nothing about the search.
     const Board board = boardFromRows({"#######", "#@ $ .#", "#     #", "#######"});
     limits.shouldStop = [] { return false; };
+    limits.onProgress = nullptr;
     std::vector<SolutionStep> capped;
     std::vector<SolutionStep> plain;
     SolveStats cappedStats;
@@ -209,6 +237,22 @@ TEST(Solve, ProgressReportsEveryPassLimitAndChangesNothing) {
     EXPECT_EQ(solve(board, solution, watched, &stats), 5);
     EXPECT_EQ(solution, (std::vector<SolutionStep>{{14, DIR_RIGHT}}));
     EXPECT_EQ(limits, (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
+
+    // A longer search reports the guided search's rising bound first, then every pass.
+    limits.clear();
+    lastStored              = 0;
+    const std::int32_t best = solve(openRoom(), solution, watched, &stats);
+    ASSERT_EQ(best, stats.stepBound);
+    ASSERT_GE(limits.size(), static_cast<std::size_t>(best));
+    const std::size_t passesFrom = limits.size() - static_cast<std::size_t>(best);
+    for (std::size_t i = 0; i < passesFrom; ++i) {
+        EXPECT_LE(limits[i], best);
+        EXPECT_TRUE(i == 0 || limits[i - 1] < limits[i]);
+    }
+    EXPECT_GT(passesFrom, 0u);
+    for (std::int32_t pass = 1; pass <= best; ++pass) {
+        EXPECT_EQ(limits[passesFrom + static_cast<std::size_t>(pass) - 1], pass);
+    }
 }
 
 } // namespace

@@ -1,0 +1,96 @@
+#ifndef SOLVER_LOWERBOUND_H
+#define SOLVER_LOWERBOUND_H
+
+#include <cstdint>
+#include <vector>
+
+#include "solver/StaticLevel.h"
+
+namespace goalbox {
+
+// A lower bound on the steps still needed to solve a position, for the guided search and for
+// the bound on the passes.
+//
+// For every goal a backward search over pushes on the empty board (walls only, every other
+// box gone, the player wherever it needs to be) gives the fewest pushes that bring a box from
+// each floor cell to that goal. A push counts one step and needs the box to move one cell, so
+//
+//   estimate  the least total of these push counts over all assignments of the boxes to
+//             distinct goals
+//
+// never exceeds the steps still needed. It is consistent: one push moves one box by one cell,
+// which lowers that box's count to any goal by at most 1, so the estimate drops by at most 1
+// while the steps grow by at least 1. A box that reaches no goal, or boxes that cannot all be
+// given distinct goals they reach, make the position hopeless: DEAD, and every position after
+// it stays DEAD.
+class LowerBound {
+  public:
+    static constexpr std::int32_t DEAD = 1 << 28;
+
+    explicit LowerBound(const StaticLevel& level);
+
+    // The sum over the boxes of the push count to the nearest goal: weaker, cheap, and never
+    // above estimate. DEAD when some box reaches no goal.
+    std::int32_t nearestSum(const std::uint64_t* key) const;
+
+    // The least total over the assignments of boxes to distinct goals; DEAD when there is none.
+    // Remembers the key and one cheapest assignment for estimateAfterPush.
+    std::int32_t estimate(const std::uint64_t* key);
+
+    // After one push from the position of key, whose estimate is parent (not DEAD), moved a box
+    // from floor cell from to floor cell to: a lower bound on the estimate of the position
+    // after it (childKey), with exact set when it is the estimate itself. The estimate after a
+    // push is at least parent - 1 (consistency) and at least the nearest sum, and at most
+    // what the cheapest assignment of key costs with the moved box on its new cell; when the
+    // two meet, that is the estimate, found without a new assignment. Otherwise the result is
+    // the nearest sum, or DEAD (exact) when a box reaches no goal.
+    std::int32_t estimateAfterPush(const std::uint64_t* key, std::int32_t parent, std::int32_t from,
+                                   std::int32_t to, const std::uint64_t* childKey, bool& exact);
+
+    // True when a box on floor cell floor can reach no goal even on an empty board.
+    bool reachesNoGoal(std::int32_t floor) const {
+        return nearest_[static_cast<std::size_t>(floor)] == NO_PATH;
+    }
+
+    // Heap bytes of the tables.
+    std::uint64_t memoryBytes() const;
+
+  private:
+    void clearTaken();
+    void remember(const std::uint64_t* key);
+
+    static constexpr std::uint16_t NO_PATH = 0xFFFF;
+
+    std::uint16_t distance(std::int32_t goal, std::int32_t floor) const {
+        return distances_[static_cast<std::size_t>(goal) * floorCount_ +
+                          static_cast<std::size_t>(floor)];
+    }
+
+    const StaticLevel& level_;
+    std::size_t floorCount_ = 0;
+    std::int32_t goalCount_ = 0;
+    std::vector<std::uint16_t> distances_;  // goal * floorCount + floor -> pushes, or NO_PATH
+    std::vector<std::uint16_t> nearest_;    // floor -> pushes to the nearest goal, or NO_PATH
+    std::vector<std::int32_t> nearestGoal_; // floor -> one goal at that distance, or -1
+
+    // The key of the latest estimate and the goal its cheapest assignment gave each box (per
+    // floor number, meaningful on that key's boxes only).
+    std::vector<std::uint64_t> assignedKey_;
+    std::vector<std::int32_t> assignedGoal_;
+    bool assignedValid_ = false;
+
+    // Working arrays of the assignment, reused by every call.
+    std::vector<std::int32_t> boxes_;
+    std::vector<std::int32_t> rowsLeft_;
+    std::vector<std::uint8_t> goalTaken_;
+    std::vector<std::int64_t> rowPotential_;
+    std::vector<std::int64_t> columnPotential_;
+    std::vector<std::int32_t> columnRow_;
+    std::vector<std::int32_t> way_;
+    std::vector<std::int64_t> minSlack_;
+    std::vector<std::uint8_t> used_;
+};
+
+} // namespace goalbox
+
+#endif

@@ -1,0 +1,102 @@
+#include "solver/PositionStore.h"
+
+#include <new>
+
+namespace goalbox {
+
+namespace {
+
+constexpr std::size_t INITIAL_SLOTS = 1024;
+
+// A 64-bit mixing step (the finaliser of a well-known 64-bit hash): every input bit reaches
+// every output bit.
+std::uint64_t mix(std::uint64_t x) {
+    x ^= x >> 33;
+    x *= 0xff51afd7ed558ccdULL;
+    x ^= x >> 33;
+    x *= 0xc4ceb9fe1a85ec53ULL;
+    x ^= x >> 33;
+    return x;
+}
+
+} // namespace
+
+PositionStore::PositionStore(std::int32_t keyWords)
+    : wordCount_(static_cast<std::size_t>(keyWords)) {}
+
+std::uint64_t PositionStore::hashOf(const std::uint64_t* key, std::int32_t keyWords) {
+    std::uint64_t hash = 0x9e3779b97f4a7c15ULL;
+    for (std::int32_t w = 0; w < keyWords; ++w) {
+        hash = mix(hash ^ key[w]) + static_cast<std::uint64_t>(w);
+    }
+    return hash;
+}
+
+bool PositionStore::keyEquals(std::uint32_t entry, const std::uint64_t* key) const {
+    const std::uint64_t* stored = &keys_[static_cast<std::size_t>(entry) * wordCount_];
+    for (std::size_t w = 0; w < wordCount_; ++w) {
+        if (stored[w] != key[w]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::uint32_t PositionStore::find(const std::uint64_t* key, std::uint64_t hash) const {
+    if (slots_.empty()) {
+        return NONE;
+    }
+    for (std::size_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
+        const std::uint32_t held = slots_[slot];
+        if (held == 0) {
+            return NONE;
+        }
+        if (keyEquals(held - 1, key)) {
+            return held - 1;
+        }
+    }
+}
+
+std::uint32_t PositionStore::insert(const std::uint64_t* key, std::uint64_t hash) {
+    if (count_ == NONE - 1) {
+        throw std::bad_alloc(); // entry numbers have run out
+    }
+    if ((static_cast<std::size_t>(count_) + 1) * 4 > slots_.size() * 3) {
+        grow();
+    }
+    const std::uint32_t entry = count_++;
+    keys_.insert(keys_.end(), key, key + wordCount_);
+    std::size_t slot = hash & mask_;
+    while (slots_[slot] != 0) {
+        slot = (slot + 1) & mask_;
+    }
+    slots_[slot] = entry + 1;
+    return entry;
+}
+
+void PositionStore::grow() {
+    const std::size_t size = slots_.empty() ? INITIAL_SLOTS : slots_.size() * 2;
+    slots_.assign(size, 0);
+    mask_ = size - 1;
+    for (std::uint32_t entry = 0; entry < count_; ++entry) {
+        const std::uint64_t* stored = key(entry);
+        std::size_t slot            = hashOf(stored, static_cast<std::int32_t>(wordCount_)) & mask_;
+        while (slots_[slot] != 0) {
+            slot = (slot + 1) & mask_;
+        }
+        slots_[slot] = entry + 1;
+    }
+}
+
+std::uint64_t PositionStore::memoryBytes() const {
+    return keys_.capacity() * sizeof(std::uint64_t) + slots_.capacity() * sizeof(std::uint32_t);
+}
+
+void PositionStore::clear() {
+    std::vector<std::uint64_t>().swap(keys_);
+    std::vector<std::uint32_t>().swap(slots_);
+    count_ = 0;
+    mask_  = 0;
+}
+
+} // namespace goalbox

@@ -1,0 +1,54 @@
+#ifndef SOLVER_POSITIONSTORE_H
+#define SOLVER_POSITIONSTORE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace goalbox {
+
+// A set of position keys (see StaticLevel) numbered 0, 1, 2, ... in order of insertion; the
+// searches keep what they know about entry i in arrays of their own, indexed by i.
+//
+// The keys lie one after another in one array of words. An open-addressing table of entry
+// numbers finds them: a strong 64-bit hash of the key picks the first slot, and the following
+// slots are tried in turn. The table never holds more than three entries for four slots, so a
+// lookup rarely reads more than one or two keys. Which slot an entry takes never reaches a
+// search's result: the searches only ask whether a key is there and under which number.
+class PositionStore {
+  public:
+    static constexpr std::uint32_t NONE = 0xFFFFFFFF;
+
+    explicit PositionStore(std::int32_t keyWords);
+
+    std::uint32_t size() const { return count_; }
+    const std::uint64_t* key(std::uint32_t entry) const {
+        return &keys_[static_cast<std::size_t>(entry) * wordCount_];
+    }
+
+    static std::uint64_t hashOf(const std::uint64_t* key, std::int32_t keyWords);
+
+    // The number of the entry that holds key, or NONE.
+    std::uint32_t find(const std::uint64_t* key, std::uint64_t hash) const;
+    // Adds a key that find did not find and returns its number.
+    std::uint32_t insert(const std::uint64_t* key, std::uint64_t hash);
+
+    // Heap bytes of the keys and the table, counted by capacity.
+    std::uint64_t memoryBytes() const;
+    // Releases everything.
+    void clear();
+
+  private:
+    void grow();
+    bool keyEquals(std::uint32_t entry, const std::uint64_t* key) const;
+
+    std::size_t wordCount_;
+    std::uint32_t count_ = 0;
+    std::vector<std::uint64_t> keys_;
+    std::vector<std::uint32_t> slots_; // entry number + 1, 0 for an empty slot
+    std::size_t mask_ = 0;
+};
+
+} // namespace goalbox
+
+#endif

@@ -1,0 +1,146 @@
+#include "solver/PushGenerator.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "analysis/DeadPosition.h"
+#include "analysis/WalkPath.h"
+#include "solver/TrapTest.h"
+
+namespace goalbox {
+
+PushGenerator::PushGenerator(const Board& start, const StaticLevel& level)
+    : level_(level), board_(start), trapTest_(start),
+      boardKey_(static_cast<std::size_t>(level.keyWords)),
+      walkStamp_(static_cast<std::size_t>(level.floorCount), 0),
+      walkByFloor_(static_cast<std::size_t>(level.floorCount), -1),
+      walkQueue_(static_cast<std::size_t>(level.floorCount)) {
+    level_.keyOf(board_, boardKey_.data());
+}
+
+// A breadth-first search from the player over the floor cells free of boxes.
+void PushGenerator::measureWalks() {
+    const CellIndex player = board_.playerCell;
+    const std::int32_t start =
+        board_.isValidCell(player) ? level_.floorIndex[static_cast<std::size_t>(player)] : -1;
+    playerOffFloor_ = start == -1;
+    if (playerOffFloor_) {
+        walkDistances(board_, walkByCell_);
+        return;
+    }
+    if (++stamp_ == 0) {
+        std::fill(walkStamp_.begin(), walkStamp_.end(), 0);
+        stamp_ = 1;
+    }
+    walkStamp_[static_cast<std::size_t>(start)]   = stamp_;
+    walkByFloor_[static_cast<std::size_t>(start)] = 0;
+    walkQueue_[0]                                 = start;
+    std::size_t head                              = 0;
+    std::size_t tail                              = 1;
+    while (head < tail) {
+        const std::int32_t cur = walkQueue_[head++];
+        const auto nextDistance =
+            static_cast<std::int16_t>(walkByFloor_[static_cast<std::size_t>(cur)] + 1);
+        const std::int32_t* next =
+            &level_.floorNeighbours[static_cast<std::size_t>(cur) * DIR_COUNT];
+        for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+            const std::int32_t n = next[dir];
+            if (n == -1 || walkStamp_[static_cast<std::size_t>(n)] == stamp_ ||
+                level_.hasBox(boardKey_.data(), n)) {
+                continue;
+            }
+            walkStamp_[static_cast<std::size_t>(n)]   = stamp_;
+            walkByFloor_[static_cast<std::size_t>(n)] = nextDistance;
+            walkQueue_[tail++]                        = n;
+        }
+    }
+}
+
+// What jumpTo(stand) would return, for a stand cell on the floor.
+std::int16_t PushGenerator::walkLength(CellIndex stand) const {
+    if (playerOffFloor_) {
+        return walkByCell_[static_cast<std::size_t>(stand)];
+    }
+    const auto f = static_cast<std::size_t>(level_.floorIndex[static_cast<std::size_t>(stand)]);
+    // The player's own cell holding a box is reached but cannot be walked to.
+    if (walkStamp_[f] != stamp_ || !isEnterable(board_.cells[static_cast<std::size_t>(stand)])) {
+        return -1;
+    }
+    return walkByFloor_[f];
+}
+
+void PushGenerator::setPosition(const std::uint64_t* key) {
+    const std::int32_t boxWords = (level_.floorCount + 63) / 64;
+    for (std::int32_t w = 0; w < boxWords; ++w) {
+        std::uint64_t changed = boardKey_[static_cast<std::size_t>(w)] ^ key[w];
+        if (w == level_.floorCount / 64) {
+            changed &= (std::uint64_t{1} << (level_.floorCount % 64)) - 1;
+        }
+        while (changed != 0) {
+            const std::int32_t floor = w * 64 + std::countr_zero(changed);
+            changed &= changed - 1;
+            std::uint8_t& code = board_.cells[static_cast<std::size_t>(
+                level_.floorCells[static_cast<std::size_t>(floor)])];
+            code               = level_.hasBox(key, floor) ? withBox(code) : withoutBox(code);
+        }
+    }
+    for (std::int32_t w = 0; w < level_.keyWords; ++w) {
+        boardKey_[static_cast<std::size_t>(w)] = key[w];
+    }
+    board_.playerCell = level_.player(key);
+}
+
+void PushGenerator::generate(bool positionTrapped, std::vector<Push>& pushes) {
+    pushes.clear();
+    // 1. Every stand cell's walk length at once.
+    measureWalks();
+    std::vector<std::uint8_t>& cells = board_.cells;
+    // 2. Each box in ascending cell order, each direction in the fixed order.
+    level_.forEachBox(boardKey_.data(), [&](std::int32_t floor) {
+        const CellIndex box = level_.floorCells[static_cast<std::size_t>(floor)];
+        for (std::int32_t d = 0; d < DIR_COUNT; ++d) {
+            // 2.1 Geometry that never changes: stand cell and target on the grid, in line, floor.
+            if (!level_.isPushable(box, d)) {
+                continue;
+            }
+            // 2.2 The walk to the stand cell, as jumpTo would find it.
+            const auto stand        = static_cast<CellIndex>(box - level_.dirOffset[d]);
+            const std::int16_t walk = walkLength(stand);
+            if (walk == -1) {
+                continue;
+            }
+            // 2.3 The push, as move would make it: the cell beyond must be free of boxes.
+            const auto beyond    = static_cast<CellIndex>(box + level_.dirOffset[d]);
+            std::uint8_t& target = cells[static_cast<std::size_t>(beyond)];
+            if (!isEnterable(target)) {
+                continue;
+            }
+            ++pushesTried_;
+            std::uint8_t& source      = cells[static_cast<std::size_t>(box)];
+            const std::uint8_t before = target;
+            const std::uint8_t boxed  = source;
+            target                    = withBox(target);
+            source                    = withoutBox(source);
+            // 2.4 The dead test of the position after the push.
+            const bool trapped =
+                positionTrapped ? isTrapped(board_) : trapTest_.afterPush(board_, box, beyond);
+            // 2.5 Undo it.
+            target = before;
+            source = boxed;
+            if (!trapped) {
+                pushes.push_back(Push{box, beyond, static_cast<Direction>(d),
+                                      static_cast<std::int16_t>(walk + 1)});
+            }
+        }
+    });
+}
+
+std::uint64_t PushGenerator::memoryBytes() const {
+    return board_.cells.capacity() + boardKey_.capacity() * sizeof(std::uint64_t) +
+           walkStamp_.capacity() * sizeof(std::uint32_t) +
+           walkByFloor_.capacity() * sizeof(std::int16_t) +
+           walkQueue_.capacity() * sizeof(std::int32_t) +
+           walkByCell_.capacity() * sizeof(std::int16_t);
+}
+
+} // namespace goalbox

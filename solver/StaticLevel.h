@@ -1,0 +1,81 @@
+#ifndef SOLVER_STATICLEVEL_H
+#define SOLVER_STATICLEVEL_H
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "board/Board.h"
+
+namespace goalbox {
+
+// What stays the same in every position the search can reach from one board: the cells a box
+// can ever stand on (the floor: every cell that is enterable or holds a box at the start, a set
+// that no push changes), their numbering, the goals, and which pushes the grid allows at all.
+//
+// The fast search keeps a position as a key of keyWords 64-bit words:
+//
+//   bits 0 .. floorCount-1             bit f set when floor cell floorCells[f] holds a box
+//   bits floorCount .. floorCount+15   the player's cell, as 16 unsigned bits
+//   the remaining bits                 zero
+//
+// Floor cells are numbered in ascending cell order, so the boxes of a key come out in ascending
+// cell order, the order in which a node's pushes are generated.
+struct StaticLevel {
+    explicit StaticLevel(const Board& board);
+
+    std::int32_t cellCount = 0;
+    std::int32_t width     = 0;
+    std::vector<std::int32_t> floorIndex; // per cell: its floor number, -1 for other cells
+    std::vector<CellIndex> floorCells;    // per floor number: its cell
+    std::vector<std::uint8_t> goal;       // per cell: 1 on a goal (with or without a box)
+    // Per cell * DIR_COUNT + direction: 1 when a box on the floor cell could be pushed that way
+    // on an empty board: the stand cell behind it and the cell beyond are floor, on the grid,
+    // and in one row or column with it, as Board::move demands.
+    std::vector<std::uint8_t> pushable;
+    // Per floor number * DIR_COUNT + direction: the floor number of the cell one walk step
+    // away in that direction (on the grid, not wrapping round a row end), or -1.
+    std::vector<std::int32_t> floorNeighbours;
+    std::array<std::int16_t, DIR_COUNT> dirOffset{};
+    std::int32_t floorCount = 0;
+    std::int32_t keyWords   = 0;
+
+    bool isPushable(CellIndex cell, std::int32_t dir) const {
+        return pushable[static_cast<std::size_t>(cell) * DIR_COUNT +
+                        static_cast<std::size_t>(dir)] != 0;
+    }
+
+    // Key helpers; key points at keyWords words.
+    bool hasBox(const std::uint64_t* key, std::int32_t floor) const {
+        return (key[floor / 64] >> (floor % 64) & 1u) != 0;
+    }
+    // Calls visit(floor) for every box of key, in ascending floor (and cell) order.
+    template <typename Visit> void forEachBox(const std::uint64_t* key, Visit visit) const {
+        const std::int32_t lastWord = floorCount / 64;
+        for (std::int32_t w = 0; w <= lastWord && w < keyWords; ++w) {
+            std::uint64_t bits = key[w];
+            if (w == lastWord) {
+                bits &= (std::uint64_t{1} << (floorCount % 64)) - 1; // the player's bits follow
+            }
+            while (bits != 0) {
+                visit(w * 64 + std::countr_zero(bits));
+                bits &= bits - 1;
+            }
+        }
+    }
+    void setPlayer(std::uint64_t* key, CellIndex player) const;
+    CellIndex player(const std::uint64_t* key) const;
+    // Moves the box of floor cell from to floor cell to and puts the player on from's cell.
+    void applyPush(std::uint64_t* key, CellIndex from, CellIndex to) const;
+    // Writes the key of the board's boxes and player.
+    void keyOf(const Board& board, std::uint64_t* key) const;
+    // The board's cells put in the position of key: every box cell of the key holds a box, every
+    // other floor cell none; the player is set, steps are left alone.
+    void writeBoxes(const std::uint64_t* key, Board& board) const;
+};
+
+} // namespace goalbox
+
+#endif
