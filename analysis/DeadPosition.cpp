@@ -21,25 +21,6 @@ std::uint8_t cellAt(const Board& board, int row, int column) {
     return board.cells[static_cast<std::size_t>(index)];
 }
 
-// The nine dead 2x2 patterns, over the cells top-left, top-right, bottom-left, bottom-right.
-bool isDeadSquare(std::uint8_t tl, std::uint8_t tr, std::uint8_t bl, std::uint8_t br) {
-    constexpr std::uint8_t B = CELL_BOX;
-    constexpr std::uint8_t W = CELL_WALL;
-    // Four boxes.
-    if (tl == B && tr == B && bl == B && br == B) {
-        return true;
-    }
-    // A box in a corner; the cell diagonally opposite may hold anything.
-    if ((tl == B && tr == W && bl == W) || (tr == B && tl == W && br == W) ||
-        (bl == B && tl == W && br == W) || (br == B && tr == W && bl == W)) {
-        return true;
-    }
-    // Two boxes side by side with walls along the same side of both.
-    return (tl == B && tr == B && bl == W && br == W) ||
-           (tl == W && tr == W && bl == B && br == B) ||
-           (tl == B && bl == B && tr == W && br == W) || (tl == W && bl == W && tr == B && br == B);
-}
-
 // One line of cells: the cell at position p is (row + p * rowStep, column + p * columnStep).
 struct Line {
     int row;

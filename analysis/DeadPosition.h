@@ -1,9 +1,11 @@
 #ifndef ANALYSIS_DEADPOSITION_H
 #define ANALYSIS_DEADPOSITION_H
 
-namespace goalbox {
+#include <cstdint>
 
-struct Board;
+#include "board/Board.h"
+
+namespace goalbox {
 
 // True when the position shows one of the fixed dead patterns: a 2x2 square of boxes and walls
 // (hasDeadSquare) or a box stuck along a line of walls (hasDeadWallLine). Reads only cells,
@@ -19,6 +21,26 @@ bool hasDeadSquare(const Board& board);
 // more CELL_BOX than CELL_GOAL and no exit (an enterable or box cell next to it) up to a wall
 // or its end. Its counters run on across walls.
 bool hasDeadWallLine(const Board& board);
+
+// The nine dead 2x2 patterns, over the codes of the cells top-left, top-right, bottom-left and
+// bottom-right. Inline, since the solver asks it for every square a push touches.
+inline bool isDeadSquare(std::uint8_t tl, std::uint8_t tr, std::uint8_t bl, std::uint8_t br) {
+    constexpr std::uint8_t B = CELL_BOX;
+    constexpr std::uint8_t W = CELL_WALL;
+    // Four boxes.
+    if (tl == B && tr == B && bl == B && br == B) {
+        return true;
+    }
+    // A box in a corner; the cell diagonally opposite may hold anything.
+    if ((tl == B && tr == W && bl == W) || (tr == B && tl == W && br == W) ||
+        (bl == B && tl == W && br == W) || (br == B && tr == W && bl == W)) {
+        return true;
+    }
+    // Two boxes side by side with walls along the same side of both.
+    return (tl == B && tr == B && bl == W && br == W) ||
+           (tl == W && tr == W && bl == B && br == B) ||
+           (tl == B && bl == B && tr == W && br == W) || (tl == W && bl == W && tr == B && br == B);
+}
 
 } // namespace goalbox
 

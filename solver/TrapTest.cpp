@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "analysis/DeadPosition.h"
+
 namespace goalbox {
 
 namespace {
@@ -13,22 +15,6 @@ namespace {
 std::uint8_t cellAt(const Board& board, int row, int column) {
     return board
         .cells[static_cast<std::size_t>(static_cast<CellIndex>(row * board.width + column))];
-}
-
-// The nine dead 2x2 patterns, over the cells top-left, top-right, bottom-left, bottom-right.
-bool isDeadSquare(std::uint8_t tl, std::uint8_t tr, std::uint8_t bl, std::uint8_t br) {
-    constexpr std::uint8_t B = CELL_BOX;
-    constexpr std::uint8_t W = CELL_WALL;
-    if (tl == B && tr == B && bl == B && br == B) {
-        return true;
-    }
-    if ((tl == B && tr == W && bl == W) || (tr == B && tl == W && br == W) ||
-        (bl == B && tl == W && br == W) || (br == B && tr == W && bl == W)) {
-        return true;
-    }
-    return (tl == B && tr == B && bl == W && br == W) ||
-           (tl == W && tr == W && bl == B && br == B) ||
-           (tl == B && bl == B && tr == W && br == W) || (tl == W && bl == W && tr == B && br == B);
 }
 
 bool isDeadSquareAt(const Board& board, int row, int column) {
