@@ -22,6 +22,7 @@
 #include "board/Board.h"
 #include "solver/Search.h"
 #include "solver/SearchState.h"
+#include "solver/SolutionCheck.h"
 
 namespace {
 
@@ -107,38 +108,6 @@ std::uint32_t routeSignature(const std::vector<SolutionStep>& solution) {
     return hash;
 }
 
-// Replays the solution on a copy of the start: every walk must succeed, every move must push
-// a box, and the end must be solved with steps equal to the search's result.
-bool replayMatches(const Board& start, const std::vector<SolutionStep>& solution,
-                   std::int32_t result) {
-    Board board = start;
-    for (const SolutionStep& step : solution) {
-        goalbox::WalkPath walk;
-        if (board.walkTo(step.cell, walk) == -1) {
-            return false;
-        }
-        const auto dir    = static_cast<goalbox::Direction>(step.direction);
-        const auto target = static_cast<std::size_t>(
-            static_cast<goalbox::CellIndex>(step.cell + board.dirOffset[dir]));
-        if (target >= board.cells.size() || !goalbox::isBox(board.cells[target]) ||
-            board.move(dir) == -1) {
-            return false;
-        }
-    }
-    return board.isSolved() && board.steps == result;
-}
-
-std::string routeText(const std::vector<SolutionStep>& solution) {
-    std::string text;
-    for (const SolutionStep& step : solution) {
-        if (!text.empty()) {
-            text += ';';
-        }
-        text += std::to_string(step.cell) + ',' + std::to_string(step.direction);
-    }
-    return text;
-}
-
 LevelFigures runLevel(const std::filesystem::path& path, const Options& options) {
     LevelFigures figures;
     figures.name = path.filename().string();
@@ -161,7 +130,7 @@ LevelFigures runLevel(const std::filesystem::path& path, const Options& options)
     figures.millis = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     figures.capped = figures.stats.aborted;
     if (figures.result != -1) {
-        figures.replayOk = replayMatches(board, figures.solution, figures.result);
+        figures.replayOk = goalbox::replaysToSolved(board, figures.solution, figures.result);
     }
     return figures;
 }
@@ -251,7 +220,8 @@ int main(int argc, char** argv) {
         if (golden.is_open() && finished) {
             golden << f.name << " : " << f.result << " : "
                    << (f.millis < FAST_MILLIS ? "fast" : "slow") << " : " << f.stats.nodesExpanded
-                   << " : " << f.stats.statesStored << " : " << routeText(f.solution) << '\n';
+                   << " : " << f.stats.statesStored << " : " << goalbox::routeText(f.solution)
+                   << '\n';
         }
     }
 

@@ -14,6 +14,7 @@
 #include "solver/LowerBound.h"
 #include "solver/Search.h"
 #include "solver/SearchState.h"
+#include "solver/SolutionCheck.h"
 #include "solver/StaticLevel.h"
 
 // Under AddressSanitizer the search runs several times slower: only the lines marked fast.
@@ -88,31 +89,6 @@ std::vector<GoldenLine> readGolden() {
     return lines;
 }
 
-std::string routeText(const std::vector<SolutionStep>& solution) {
-    std::string text;
-    for (const SolutionStep& step : solution) {
-        if (!text.empty()) {
-            text += ';';
-        }
-        text += std::to_string(step.cell) + ',' + std::to_string(step.direction);
-    }
-    return text;
-}
-
-// Replays the solution on a copy of start; true when every walk and push works and the end is
-// solved with the given steps.
-bool replaysTo(const Board& start, const std::vector<SolutionStep>& solution, std::int32_t steps) {
-    Board board = start;
-    for (const SolutionStep& step : solution) {
-        WalkPath walk;
-        if (board.walkTo(step.cell, walk) == -1 ||
-            board.move(static_cast<Direction>(step.direction)) == -1) {
-            return false;
-        }
-    }
-    return board.isSolved() && board.steps == steps;
-}
-
 TEST(Golden, RoutesOfSmallLevelsAreUnchanged) {
     const std::vector<GoldenLine> golden = readGolden();
     ASSERT_GE(golden.size(), 100u) << GOLDEN_FILE;
@@ -134,7 +110,7 @@ TEST(Golden, RoutesOfSmallLevelsAreUnchanged) {
             << "expected " << line.steps << " : " << line.route << "\nobserved " << steps << " : "
             << routeText(solution);
         if (steps != -1) {
-            EXPECT_TRUE(replaysTo(board, solution, steps));
+            EXPECT_TRUE(replaysToSolved(board, solution, steps));
         }
         ++checked;
     }

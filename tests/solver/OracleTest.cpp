@@ -15,24 +15,10 @@
 #include "board/Board.h"
 #include "solver/Search.h"
 #include "solver/SearchState.h"
+#include "solver/SolutionCheck.h"
 
 namespace goalbox {
 namespace {
-
-// Replays the solution from start: each walk and each push must succeed. Returns the final
-// board.
-Board replay(const Board& start, const std::vector<SolutionStep>& solution) {
-    Board board = start;
-    for (const SolutionStep& step : solution) {
-        WalkPath walk;
-        EXPECT_NE(board.walkTo(step.cell, walk), -1);
-        const auto dir   = static_cast<Direction>(step.direction);
-        const auto boxAt = static_cast<std::size_t>(step.cell + board.dirOffset[dir]);
-        EXPECT_TRUE(boxAt < board.cells.size() && isBox(board.cells[boxAt]));
-        EXPECT_NE(board.move(dir), -1);
-    }
-    return board;
-}
 
 // The search finds the fewest moves that the plain breadth-first search finds, and only
 // solutions that replay to a solved board with the reported step count.
@@ -66,9 +52,7 @@ TEST(Oracle, FewestStepsAgreeWithBreadthFirstSearchOnTinyRooms) {
         }
         ++solvable;
         EXPECT_EQ(result, startSteps + expected);
-        const Board end = replay(board, solution);
-        EXPECT_TRUE(end.isSolved());
-        EXPECT_EQ(end.steps, result);
+        EXPECT_TRUE(replaysToSolved(board, solution, result));
     }
     // Both kinds must have been met for the comparison to mean something.
     EXPECT_GT(solvable, 30);
