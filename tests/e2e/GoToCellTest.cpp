@@ -134,5 +134,19 @@ TEST_F(GoToCell, TrappedWarningAfterAPushIntoTheTopWallGoneAfterRestart) {
               mapFrame(HALL, 0) + mapFrame(HALL, 0) + gbk(TAUNT));
 }
 
+TEST_F(GoToCell, TrappedWarningAfterAPushIntoACornerGoneAfterRestart) {
+    const std::vector<std::string> corner = {"######", "# $@.#", "#    #", "######"};
+    writeLevel("corner", levelText(corner));
+    const ProcessResult r = play("x"
+                                 "corner\n"
+                                 "\xe0K"
+                                 "r"
+                                 "q");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, banner() + clear() + levelPrompt() + mapFrame(corner, 0) +
+                         mapFrame({"######", "#$@ .#", "#    #", "######"}, 1, true) +
+                         mapFrame(corner, 0) + mapFrame(corner, 0) + gbk(TAUNT));
+}
+
 } // namespace
 } // namespace goalbox::test
