@@ -4,6 +4,7 @@
 #include "app/Commands.h"
 #include "app/Display.h"
 #include "app/ScriptedIo.h"
+#include "app/TestBoard.h"
 #include "solver/Search.h"
 
 namespace goalbox {
@@ -12,25 +13,8 @@ namespace {
 // A room with no solution whose search still takes a few thousand expansions: long enough to
 // run out of a small memory budget and to be reported on.
 Board openRoom() {
-    const std::vector<std::string> rows = {"##########", "#       .#", "# #$   $.#", "##   $   #",
-                                           "# # #    #", "#@    .# #", "##########"};
-    Board board;
-    board.height = static_cast<std::int16_t>(rows.size());
-    board.width  = static_cast<std::int16_t>(rows[0].size());
-    board.cells.clear();
-    for (const std::string& row : rows) {
-        for (const char c : row) {
-            board.cells.push_back(c == '#'   ? CELL_WALL
-                                  : c == '$' ? CELL_BOX
-                                  : c == '.' ? CELL_GOAL
-                                             : CELL_FLOOR);
-            if (c == '@') {
-                board.playerCell = static_cast<CellIndex>(board.cells.size() - 1);
-            }
-        }
-    }
-    board.init();
-    return board;
+    return test::boardFromRows({"##########", "#       .#", "# #$   $.#", "##   $   #",
+                                "# # #    #", "#@    .# #", "##########"});
 }
 
 class SolveCommandTest : public ::testing::Test {

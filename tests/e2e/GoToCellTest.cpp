@@ -15,8 +15,6 @@ std::vector<std::string> hallWithPlayerAt(int row, int column) {
     return map;
 }
 
-const std::string TAUNT = "怕了吧，果然是SB!哈哈\n";
-
 class GoToCell : public PipeSession {
   protected:
     void SetUp() override {
@@ -35,7 +33,7 @@ TEST_F(GoToCell, WalksAlongAShortestWalkAndPrintsIt) {
                                  "q");
     EXPECT_EQ(r.exitCode, 0);
     const std::string moved = mapFrame(hallWithPlayerAt(5, 3), 6);
-    EXPECT_EQ(r.out, start() + gbk("X:3\tY:5\n路径长度:6\n→↓↓↓→↓\n") + moved + moved + gbk(TAUNT));
+    EXPECT_EQ(r.out, start() + gbk("X:3\tY:5\n路径长度:6\n→↓↓↓→↓\n") + moved + moved + taunt());
 }
 
 TEST_F(GoToCell, LeadingZerosAndLongNumbers) {
@@ -52,7 +50,7 @@ TEST_F(GoToCell, LeadingZerosAndLongNumbers) {
                          mapFrame(hallWithPlayerAt(1, 5), 4) +
                          gbk("X:00001\tY:000002\n路径长度:5\n↓←←←←\n") +
                          mapFrame(hallWithPlayerAt(2, 1), 9) + mapFrame(hallWithPlayerAt(2, 1), 9) +
-                         gbk(TAUNT));
+                         taunt());
 }
 
 TEST_F(GoToCell, AColumnPastTheRowEndReachesIntoTheNextRow) {
@@ -64,7 +62,7 @@ TEST_F(GoToCell, AColumnPastTheRowEndReachesIntoTheNextRow) {
                                  "q");
     EXPECT_EQ(r.out, start() + gbk("X:8\tY:1\n路径长度:1\n↓\n") +
                          mapFrame(hallWithPlayerAt(2, 1), 1) + mapFrame(hallWithPlayerAt(2, 1), 1) +
-                         gbk(TAUNT));
+                         taunt());
 }
 
 TEST_F(GoToCell, TargetsThatCannotBeWalkedToGiveLengthZero) {
@@ -85,7 +83,7 @@ TEST_F(GoToCell, TargetsThatCannotBeWalkedToGiveLengthZero) {
     const std::string nothing = gbk("\n路径长度:0\n\n") + mapFrame(HALL, 0);
     EXPECT_EQ(r.out, start() + gbk("X:0\tY:0") + nothing + gbk("X:3\tY:3") + nothing +
                          gbk("X:1\tY:1") + nothing + gbk("X:65544\tY:0") + nothing +
-                         mapFrame(HALL, 0) + gbk(TAUNT));
+                         mapFrame(HALL, 0) + taunt());
 }
 
 TEST_F(GoToCell, RowAbandonedByANonDigitOrAnArrow) {
@@ -101,7 +99,7 @@ TEST_F(GoToCell, RowAbandonedByANonDigitOrAnArrow) {
     const std::string walked = mapFrame(hallWithPlayerAt(2, 1), 1);
     EXPECT_EQ(r.out, start() + gbk("X:3\tY:") + mapFrame(HALL, 0) + gbk("X:4\tY:") +
                          mapFrame(HALL, 0) + gbk("X:1\tY:2\n路径长度:1\n↓\n") + walked + walked +
-                         gbk(TAUNT));
+                         taunt());
 }
 
 TEST_F(GoToCell, EndOfInputInsideTheCommandEndsTheProgram) {
@@ -130,8 +128,8 @@ TEST_F(GoToCell, TrappedWarningAfterAPushIntoTheTopWallGoneAfterRestart) {
     pushed[3]                       = "#     #";
     const std::string end           = mapFrame(pushed, 7, true);
     EXPECT_NE(r.out.find(end), std::string::npos);
-    EXPECT_EQ(r.out.substr(r.out.size() - (2 * mapFrame(HALL, 0).size() + gbk(TAUNT).size())),
-              mapFrame(HALL, 0) + mapFrame(HALL, 0) + gbk(TAUNT));
+    EXPECT_EQ(r.out.substr(r.out.size() - (2 * mapFrame(HALL, 0).size() + taunt().size())),
+              mapFrame(HALL, 0) + mapFrame(HALL, 0) + taunt());
 }
 
 TEST_F(GoToCell, TrappedWarningAfterAPushIntoACornerGoneAfterRestart) {
@@ -145,7 +143,7 @@ TEST_F(GoToCell, TrappedWarningAfterAPushIntoACornerGoneAfterRestart) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, banner() + clear() + levelPrompt() + mapFrame(corner, 0) +
                          mapFrame({"######", "#$@ .#", "#    #", "######"}, 1, true) +
-                         mapFrame(corner, 0) + mapFrame(corner, 0) + gbk(TAUNT));
+                         mapFrame(corner, 0) + mapFrame(corner, 0) + taunt());
 }
 
 } // namespace

@@ -15,12 +15,6 @@ const std::string LEFT  = "\x1b[D";
 
 const std::string OUTSIDE = "　";
 
-std::string taunt() {
-    return gbk("怕了吧，果然是SB!哈哈\n");
-}
-std::string continuePrompt() {
-    return gbk("是否继续？（Ｙ／Ｎ）");
-}
 std::string start() {
     return banner() + clear() + levelPrompt();
 }

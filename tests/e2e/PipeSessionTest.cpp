@@ -43,6 +43,14 @@ std::string levelPrompt() {
     return gbk("选择关卡(默认路径:\t../STAGES/ZIRK/)：");
 }
 
+std::string continuePrompt() {
+    return gbk("是否继续？（Ｙ／Ｎ）");
+}
+
+std::string taunt() {
+    return gbk("怕了吧，果然是SB!哈哈\n");
+}
+
 std::string frame(const std::vector<std::string>& rows, int width, int steps, bool trapped) {
     auto label       = [](int n) { return (n < 10 ? "0" : "") + std::to_string(n); };
     std::string text = "H键显示帮助\n  ";

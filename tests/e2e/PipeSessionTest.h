@@ -29,6 +29,8 @@ std::string gbk(const std::string& utf8);
 std::string banner();
 std::string clear();
 std::string levelPrompt();
+std::string continuePrompt();
+std::string taunt();
 // A level file's text: the map's lines, each ended by a line break.
 std::string levelText(const std::vector<std::string>& map);
 // One drawn display: rows are the symbol strings of each row ("▓♀●▼▓").

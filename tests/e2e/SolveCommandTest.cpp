@@ -49,10 +49,10 @@ TEST_F(SolveCommand, SolvesReplaysAndLeadsToTheContinuePrompt) {
                                  "n");
     EXPECT_EQ(r.exitCode, 0);
     const std::string solved = mapFrame({"#####", "# @*#", "#####"}, 1);
-    EXPECT_EQ(withoutTime(r.out),
-              banner() + clear() + levelPrompt() + mapFrame(PUSH, 0) +
-                  gbk("正在求解，请耐心等待……\n") + solved + gbk("\n求解结束,总共用时:") +
-                  "<time>" + gbk("\n求解路线：→\n") + solved + gbk("是否继续？（Ｙ／Ｎ）"));
+    EXPECT_EQ(withoutTime(r.out), banner() + clear() + levelPrompt() + mapFrame(PUSH, 0) +
+                                      gbk("正在求解，请耐心等待……\n") + solved +
+                                      gbk("\n求解结束,总共用时:") + "<time>" +
+                                      gbk("\n求解路线：→\n") + solved + continuePrompt());
 }
 
 TEST_F(SolveCommand, UnsolvableLevelIsProvedSoAndPlayGoesOn) {
@@ -70,7 +70,7 @@ TEST_F(SolveCommand, UnsolvableLevelIsProvedSoAndPlayGoesOn) {
                                       gbk("正在求解，请耐心等待……\n证明无解！\n") +
                                       mapFrame(map, 0) + gbk("\n求解结束,总共用时:") + "<time>" +
                                       gbk("\n求解路线：\n") + mapFrame(map, 0) + mapFrame(map, 0) +
-                                      gbk("怕了吧，果然是SB!哈哈\n"));
+                                      taunt());
 }
 
 TEST_F(SolveCommand, SolvesFromTheCurrentPositionAndRestartStillWorks) {
@@ -94,7 +94,7 @@ TEST_F(SolveCommand, SolvesFromTheCurrentPositionAndRestartStillWorks) {
                                       mapFrame(moved, 1) + gbk("正在求解，请耐心等待……\n") +
                                       mapFrame(solved, 4) + gbk("\n求解结束,总共用时:") + "<time>" +
                                       gbk("\n求解路线：→↓↓\n") + mapFrame(solved, 4) +
-                                      gbk("是否继续？（Ｙ／Ｎ）"));
+                                      continuePrompt());
 }
 
 TEST_F(SolveCommand, RestartAfterAFailedSearchGivesTheStart) {
@@ -111,7 +111,7 @@ TEST_F(SolveCommand, RestartAfterAFailedSearchGivesTheStart) {
                                                    "r"
                                                    "q");
     EXPECT_EQ(r.exitCode, 0);
-    const std::string tail = mapFrame(map, 0) + mapFrame(map, 0) + gbk("怕了吧，果然是SB!哈哈\n");
+    const std::string tail = mapFrame(map, 0) + mapFrame(map, 0) + taunt();
     ASSERT_GE(r.out.size(), tail.size());
     EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
     EXPECT_NE(r.out.find(mapFrame(moved, 1)), std::string::npos);

@@ -200,24 +200,5 @@ TEST(Golden, StepsAreTheKnownFewestMoves) {
     EXPECT_GE(compared, 100u);
 }
 
-TEST(Golden, SolvingTwiceGivesEqualFigures) {
-    Board board;
-    ASSERT_EQ(board.load(LEVEL_DIR + "0005.txt"), LOAD_OK);
-    std::vector<SolutionStep> first;
-    std::vector<SolutionStep> second;
-    SolveStats firstStats;
-    SolveStats secondStats;
-    const std::int32_t firstSteps  = solve(board, first, SolveLimits{}, &firstStats);
-    const std::int32_t secondSteps = solve(board, second, SolveLimits{}, &secondStats);
-    EXPECT_NE(firstSteps, -1);
-    EXPECT_EQ(firstSteps, secondSteps);
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(firstStats.nodesExpanded, secondStats.nodesExpanded);
-    EXPECT_EQ(firstStats.statesStored, secondStats.statesStored);
-    EXPECT_EQ(firstStats.pushesTried, secondStats.pushesTried);
-    EXPECT_EQ(firstStats.passes, secondStats.passes);
-    EXPECT_GT(firstStats.nodesExpanded, 1000u);
-}
-
 } // namespace
 } // namespace goalbox

@@ -35,11 +35,7 @@ TEST(Oracle, FewestStepsAgreeWithBreadthFirstSearchOnTinyRooms) {
             test::randomRoom(random, innerWidth, innerHeight, boxCount, pulls);
         const auto startSteps = static_cast<std::int16_t>(round % 4);
         const Board board     = test::boardFromRows(rows, startSteps);
-        std::string picture;
-        for (const std::string& row : rows) {
-            picture += row + '\n';
-        }
-        SCOPED_TRACE(picture);
+        SCOPED_TRACE(test::picture(rows));
 
         const std::int32_t expected = test::referenceFewestMoves(board);
         std::vector<SolutionStep> solution;

@@ -79,66 +79,70 @@ TEST(Solve, BoardsWithoutSolutionEndInTheGuidedSearch) {
     }
 }
 
-TEST(Solve, OnePushFromWherePlayerStands) {
-    // Steps already made count: the first pass has limit 6 and finds it.
-    const Board board                  = boardFromRows({"#####", "#@$.#", "#####"}, 5);
-    std::vector<SolutionStep> solution = EARLIER;
-    SolveStats stats;
-    EXPECT_EQ(solveWithStats(board, solution, stats), 6);
-    std::vector<SolutionStep> expected = EARLIER;
-    expected.push_back(SolutionStep{board.playerCell, DIR_RIGHT});
-    EXPECT_EQ(solution, expected);
-    EXPECT_EQ(stats.passes, 1);
-    EXPECT_EQ(stats.solutionPushes, 1);
+// Solvable boards: the fewest steps counting those already made, found in the pass of that
+// length, and among equal solutions the one whose first different push has the lower
+// direction (right, down, up, left), then the box on the lower cell.
+TEST(Solve, FewestStepsAndTheTieRules) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> rows;
+        std::int16_t startSteps;
+        std::int32_t result;
+        std::vector<SolutionStep> route;
+    };
+    const std::vector<Case> cases = {
+        {"one push from where the player stands",
+         {"#####", "#@$.#", "#####"},
+         5,
+         6,
+         {{6, DIR_RIGHT}}},
+        {"a walk of 4, then the push",
+         {"#########", "#@    $.#", "#########"},
+         0,
+         5,
+         {{14, DIR_RIGHT}}},
+        {"one row", {"#@$.#"}, 0, 1, {{1, DIR_RIGHT}}},
+        {"one column", {"#", "@", "$", ".", "#"}, 0, 1, {{1, DIR_DOWN}}},
+        // Pushing right from the left or left from the right both take 3 steps.
+        {"right before left", {"#####", "#.$.#", "# @ #", "#####"}, 0, 3, {{6, DIR_RIGHT}}},
+        // Pushing down from above or up from below take 3 steps each.
+        {"down before up", {"#####", "# . #", "#@$ #", "# . #", "#####"}, 0, 3, {{7, DIR_DOWN}}},
+        // With the player nearer the right side the cheaper push wins instead.
+        {"cheaper push", {"######", "#.$. #", "#   @#", "######"}, 0, 3, {{9, DIR_LEFT}}},
+        // Two boxes pushed up once each, either order alike: walk 4, push the box on 15 up from
+        // 22, walk 5, push the box on 19 up from 26.
+        {"lower box first",
+         {"#######", "#. @ .#", "#$   $#", "#     #", "#######"},
+         0,
+         11,
+         {{22, DIR_UP}, {26, DIR_UP}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Board board                  = boardFromRows(c.rows, c.startSteps);
+        std::vector<SolutionStep> solution = EARLIER;
+        SolveStats stats;
+        EXPECT_EQ(solveWithStats(board, solution, stats), c.result);
+        std::vector<SolutionStep> expected = EARLIER;
+        expected.insert(expected.end(), c.route.begin(), c.route.end());
+        EXPECT_EQ(solution, expected);
+        EXPECT_EQ(stats.solutionPushes, static_cast<std::int32_t>(c.route.size()));
+        // Found in the first pass whose limit reaches the result.
+        EXPECT_EQ(stats.passes, c.result - c.startSteps);
+    }
 }
 
-TEST(Solve, WalkThenPushIsFoundInPassOfItsLength) {
-    // A walk of 4 steps, then the push: found in pass 5, not earlier.
-    const Board board = boardFromRows({"#########", "#@    $.#", "#########"});
+TEST(Solve, MapOfNoRowsHasNoSolution) {
+    // A level file of only "REM": no rows, three columns. The dead-line test read the first cell
+    // of every column here, on a board without cells (a crash of the S key on such a level).
+    Board board;
+    board.height = 0;
+    board.width  = 3;
+    board.cells.clear();
+    board.init();
     std::vector<SolutionStep> solution;
-    SolveStats stats;
-    EXPECT_EQ(solveWithStats(board, solution, stats), 5);
-    EXPECT_EQ(solution, (std::vector<SolutionStep>{{14, DIR_RIGHT}}));
-    EXPECT_EQ(stats.passes, 5);
-}
-
-TEST(Solve, EqualSolutionsTieByDirectionOrder) {
-    // Pushing right from the left or left from the right both take 3 steps; right comes first.
-    const Board board = boardFromRows({"#####", "#.$.#", "# @ #", "#####"});
-    std::vector<SolutionStep> solution;
-    EXPECT_EQ(solve(board, solution), 3);
-    EXPECT_EQ(solution, (std::vector<SolutionStep>{{6, DIR_RIGHT}}));
-
-    // Pushing down from above or up from below take 3 steps each; down comes first.
-    const Board column = boardFromRows({"#####", "# . #", "#@$ #", "# . #", "#####"});
-    solution.clear();
-    EXPECT_EQ(solve(column, solution), 3);
-    EXPECT_EQ(solution, (std::vector<SolutionStep>{{7, DIR_DOWN}}));
-
-    // With the player nearer the right side the cheaper push wins instead.
-    const Board nearer = boardFromRows({"######", "#.$. #", "#   @#", "######"});
-    solution.clear();
-    EXPECT_EQ(solve(nearer, solution), 3);
-    EXPECT_EQ(solution, (std::vector<SolutionStep>{{9, DIR_LEFT}}));
-}
-
-TEST(Solve, EqualSolutionsTieByBoxOrder) {
-    // Two boxes, each pushed once onto a goal; either order takes the same steps, and the push
-    // of the box on the lower cell comes first.
-    const Board board = boardFromRows({
-        "#######",
-        "#. @ .#",
-        "#$   $#",
-        "#     #",
-        "#######",
-    });
-    std::vector<SolutionStep> solution;
-    const std::int32_t result = solve(board, solution);
-    ASSERT_EQ(solution.size(), 2u);
-    // Walk 4, push the box on 15 up from 22, walk 5, push the box on 19 up from 26.
-    EXPECT_EQ(solution[0], (SolutionStep{22, DIR_UP}));
-    EXPECT_EQ(solution[1], (SolutionStep{26, DIR_UP}));
-    EXPECT_EQ(result, 11);
+    EXPECT_EQ(solve(board, solution), -1);
+    EXPECT_TRUE(solution.empty());
 }
 
 TEST(Solve, PassingMemoryBudgetThrowsAndLeavesSolutionAlone) {
