@@ -17,15 +17,7 @@
 #include "TestBoard.h"
 #include "board/Board.h"
 #include "solver/Search.h"
-
-// Under AddressSanitizer both searches run several times slower: a reduced set.
-#if defined(__SANITIZE_ADDRESS__)
-#define GOALBOX_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define GOALBOX_ASAN 1
-#endif
-#endif
+#include "support/Sanitizer.h"
 
 namespace goalbox {
 namespace {

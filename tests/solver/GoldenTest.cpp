@@ -16,15 +16,7 @@
 #include "solver/SearchState.h"
 #include "solver/SolutionCheck.h"
 #include "solver/StaticLevel.h"
-
-// Under AddressSanitizer the search runs several times slower: only the lines marked fast.
-#if defined(__SANITIZE_ADDRESS__)
-#define GOALBOX_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define GOALBOX_ASAN 1
-#endif
-#endif
+#include "support/Sanitizer.h"
 
 namespace goalbox {
 namespace {
