@@ -94,7 +94,10 @@ PositionGraph::Pushes PositionGraph::pushesOf(std::uint32_t entry) {
         std::copy(parentKey_.begin(), parentKey_.end(), child);
         level_.applyPush(child, pushes_[i].from, pushes_[i].to);
         childHashes_[i] = PositionStore::hashOf(child, level_.keyWords);
-        found_[i]       = store_.find(child, childHashes_[i]);
+        store_.prefetch(childHashes_[i]);
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        found_[i] = store_.find(&childKeys_[i * words], childHashes_[i]);
     }
     // 3. A new position gets the estimate if the parent's assignment settles it, else the
     //    cheap one; one that cannot be solved is not stored at all.

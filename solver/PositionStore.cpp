@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "solver/Prefetch.h"
+
 namespace goalbox {
 
 namespace {
@@ -42,19 +44,45 @@ bool PositionStore::keyEquals(std::uint32_t entry, const std::uint64_t* key) con
     return true;
 }
 
+namespace {
+
+constexpr std::uint64_t ENTRY_BITS = 0xFFFFFFFFULL;
+
+std::uint64_t tagOf(std::uint64_t hash) {
+    return hash & ~ENTRY_BITS;
+}
+
+} // namespace
+
 std::uint32_t PositionStore::find(const std::uint64_t* key, std::uint64_t hash) const {
     if (slots_.empty()) {
         return NONE;
     }
-    for (std::size_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
-        const std::uint32_t held = slots_[slot];
+    const std::uint64_t tag = tagOf(hash);
+    for (std::size_t slot = firstSlot(hash);; slot = (slot + 1) & mask_) {
+        const std::uint64_t held = slots_[slot];
         if (held == 0) {
             return NONE;
         }
-        if (keyEquals(held - 1, key)) {
-            return held - 1;
+        const auto entry = static_cast<std::uint32_t>(held & ENTRY_BITS) - 1;
+        if (tagOf(held) == tag && keyEquals(entry, key)) {
+            return entry;
         }
     }
+}
+
+void PositionStore::prefetch(std::uint64_t hash) const {
+    if (!slots_.empty()) {
+        prefetchRead(&slots_[firstSlot(hash)]);
+    }
+}
+
+void PositionStore::place(std::uint64_t hash, std::uint32_t entry) {
+    std::size_t slot = firstSlot(hash);
+    while (slots_[slot] != 0) {
+        slot = (slot + 1) & mask_;
+    }
+    slots_[slot] = tagOf(hash) | (static_cast<std::uint64_t>(entry) + 1);
 }
 
 std::uint32_t PositionStore::insert(const std::uint64_t* key, std::uint64_t hash) {
@@ -66,37 +94,42 @@ std::uint32_t PositionStore::insert(const std::uint64_t* key, std::uint64_t hash
     }
     const std::uint32_t entry = count_++;
     keys_.insert(keys_.end(), key, key + wordCount_);
-    std::size_t slot = hash & mask_;
-    while (slots_[slot] != 0) {
-        slot = (slot + 1) & mask_;
-    }
-    slots_[slot] = entry + 1;
+    place(hash, entry);
     return entry;
 }
 
 void PositionStore::grow() {
     const std::size_t size = slots_.empty() ? INITIAL_SLOTS : slots_.size() * 2;
-    slots_.assign(size, 0);
-    mask_ = size - 1;
-    for (std::uint32_t entry = 0; entry < count_; ++entry) {
-        const std::uint64_t* stored = key(entry);
-        std::size_t slot            = hashOf(stored, static_cast<std::int32_t>(wordCount_)) & mask_;
-        while (slots_[slot] != 0) {
-            slot = (slot + 1) & mask_;
+    int bits               = 0;
+    while ((std::size_t{1} << bits) < size) {
+        ++bits;
+    }
+    // The slot numbers come from the top bits of the hash, of which the slots keep 32: enough
+    // for 2^32 slots, that is about three thousand million positions.
+    if (bits > 32) {
+        throw std::bad_alloc();
+    }
+    std::vector<std::uint64_t> old(size, 0);
+    old.swap(slots_);
+    mask_  = size - 1;
+    shift_ = 64 - bits;
+    for (const std::uint64_t held : old) {
+        if (held != 0) {
+            place(tagOf(held), static_cast<std::uint32_t>(held & ENTRY_BITS) - 1);
         }
-        slots_[slot] = entry + 1;
     }
 }
 
 std::uint64_t PositionStore::memoryBytes() const {
-    return keys_.capacity() * sizeof(std::uint64_t) + slots_.capacity() * sizeof(std::uint32_t);
+    return keys_.capacity() * sizeof(std::uint64_t) + slots_.capacity() * sizeof(std::uint64_t);
 }
 
 void PositionStore::clear() {
     std::vector<std::uint64_t>().swap(keys_);
-    std::vector<std::uint32_t>().swap(slots_);
+    std::vector<std::uint64_t>().swap(slots_);
     count_ = 0;
     mask_  = 0;
+    shift_ = 64;
 }
 
 } // namespace goalbox

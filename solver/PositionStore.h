@@ -11,10 +11,12 @@ namespace goalbox {
 // searches keep what they know about entry i in arrays of their own, indexed by i.
 //
 // The keys lie one after another in one array of words. An open-addressing table of entry
-// numbers finds them: a strong 64-bit hash of the key picks the first slot, and the following
-// slots are tried in turn. The table never holds more than three entries for four slots, so a
-// lookup rarely reads more than one or two keys. Which slot an entry takes never reaches a
-// search's result: the searches only ask whether a key is there and under which number.
+// numbers finds them: the top bits of a strong 64-bit hash of the key pick the first slot, and
+// the following slots are tried in turn. Each slot keeps the upper half of its key's hash
+// beside the entry number, so a lookup reads a stored key only when that half matches: most
+// lookups touch one cache line of the table and at most one key. The table never holds more
+// than three entries for four slots. Which slot an entry takes never reaches a search's result:
+// the searches only ask whether a key is there and under which number.
 class PositionStore {
   public:
     static constexpr std::uint32_t NONE = 0xFFFFFFFF;
@@ -30,6 +32,9 @@ class PositionStore {
 
     // The number of the entry that holds key, or NONE.
     std::uint32_t find(const std::uint64_t* key, std::uint64_t hash) const;
+    // Asks the processor to fetch the slot where a lookup of hash starts; a caller with several
+    // keys to look up prefetches them all first, so their memory reads overlap.
+    void prefetch(std::uint64_t hash) const;
     // Adds a key that find did not find and returns its number.
     std::uint32_t insert(const std::uint64_t* key, std::uint64_t hash);
 
@@ -41,12 +46,18 @@ class PositionStore {
   private:
     void grow();
     bool keyEquals(std::uint32_t entry, const std::uint64_t* key) const;
+    std::size_t firstSlot(std::uint64_t hash) const {
+        return static_cast<std::size_t>(hash >> shift_);
+    }
+    void place(std::uint64_t hash, std::uint32_t entry);
 
     std::size_t wordCount_;
     std::uint32_t count_ = 0;
     std::vector<std::uint64_t> keys_;
-    std::vector<std::uint32_t> slots_; // entry number + 1, 0 for an empty slot
+    // Per slot: the upper 32 bits of the key's hash, then entry number + 1 (0: an empty slot).
+    std::vector<std::uint64_t> slots_;
     std::size_t mask_ = 0;
+    int shift_        = 64; // 64 - log2(slot count)
 };
 
 } // namespace goalbox
