@@ -1,8 +1,7 @@
 #include "solver/PositionStore.h"
 
+#include <bit>
 #include <new>
-
-#include "solver/Prefetch.h"
 
 namespace goalbox {
 
@@ -48,8 +47,12 @@ namespace {
 
 constexpr std::uint64_t ENTRY_BITS = 0xFFFFFFFFULL;
 
+// The parts of a slot: the upper half of the hash, and the entry number (the slot holds it + 1).
 std::uint64_t tagOf(std::uint64_t hash) {
     return hash & ~ENTRY_BITS;
+}
+std::uint32_t entryOf(std::uint64_t slot) {
+    return static_cast<std::uint32_t>(slot & ENTRY_BITS) - 1;
 }
 
 } // namespace
@@ -64,17 +67,20 @@ std::uint32_t PositionStore::find(const std::uint64_t* key, std::uint64_t hash) 
         if (held == 0) {
             return NONE;
         }
-        const auto entry = static_cast<std::uint32_t>(held & ENTRY_BITS) - 1;
-        if (tagOf(held) == tag && keyEquals(entry, key)) {
-            return entry;
+        if (tagOf(held) == tag && keyEquals(entryOf(held), key)) {
+            return entryOf(held);
         }
     }
 }
 
 void PositionStore::prefetch(std::uint64_t hash) const {
+#if defined(__GNUC__) || defined(__clang__)
     if (!slots_.empty()) {
-        prefetchRead(&slots_[firstSlot(hash)]);
+        __builtin_prefetch(&slots_[firstSlot(hash)]);
     }
+#else
+    (void)hash; // a hint only: without the builtin there is nothing to ask
+#endif
 }
 
 void PositionStore::place(std::uint64_t hash, std::uint32_t entry) {
@@ -86,9 +92,6 @@ void PositionStore::place(std::uint64_t hash, std::uint32_t entry) {
 }
 
 std::uint32_t PositionStore::insert(const std::uint64_t* key, std::uint64_t hash) {
-    if (count_ == NONE - 1) {
-        throw std::bad_alloc(); // entry numbers have run out
-    }
     if ((static_cast<std::size_t>(count_) + 1) * 4 > slots_.size() * 3) {
         grow();
     }
@@ -100,12 +103,10 @@ std::uint32_t PositionStore::insert(const std::uint64_t* key, std::uint64_t hash
 
 void PositionStore::grow() {
     const std::size_t size = slots_.empty() ? INITIAL_SLOTS : slots_.size() * 2;
-    int bits               = 0;
-    while ((std::size_t{1} << bits) < size) {
-        ++bits;
-    }
+    const auto bits        = static_cast<int>(std::bit_width(size)) - 1;
     // The slot numbers come from the top bits of the hash, of which the slots keep 32: enough
-    // for 2^32 slots, that is about three thousand million positions.
+    // for 2^32 slots, that is about three thousand million positions, fewer than entry numbers
+    // can count.
     if (bits > 32) {
         throw std::bad_alloc();
     }
@@ -115,7 +116,7 @@ void PositionStore::grow() {
     shift_ = 64 - bits;
     for (const std::uint64_t held : old) {
         if (held != 0) {
-            place(tagOf(held), static_cast<std::uint32_t>(held & ENTRY_BITS) - 1);
+            place(tagOf(held), entryOf(held));
         }
     }
 }
