@@ -10,11 +10,9 @@
 #include <utility>
 
 #include "analysis/DeadPosition.h"
-#include "solver/BoundedPasses.h"
-#include "solver/GuidedSearch.h"
 #include "solver/LowerBound.h"
-#include "solver/PositionGraph.h"
 #include "solver/PushGenerator.h"
+#include "solver/RouteSearch.h"
 #include "solver/SearchControl.h"
 #include "solver/StaticLevel.h"
 
@@ -54,31 +52,14 @@ std::int32_t solve(Board board, std::vector<SolutionStep>& solution, const Solve
         return board.steps;
     }
 
-    // 2. What the searches share: the level's fixed facts, the lower bound, and the graph of
-    //    positions and pushes, whose entry 0 is the start.
+    // 2. The level's fixed facts, the lower bound and the push generator, then the sweep.
     const StaticLevel level(board);
     LowerBound bound(level);
     PushGenerator generator(board, level);
     std::vector<std::uint64_t> startKey(static_cast<std::size_t>(level.keyWords));
     level.keyOf(board, startKey.data());
-    PositionGraph graph(level, bound, generator, startKey.data(), isTrapped(board));
-    figures.statesStored = graph.size();
-    control.checkMemory(graph.memoryBytes(), graph.size());
-
-    // 3. The fewest steps, or that there is no solution.
-    std::int32_t stepBound = -1;
-    {
-        GuidedSearch guided(graph, control);
-        stepBound = guided.run(board.steps);
-    }
-    figures.stepBound = stepBound;
-    if (stepBound == -1) {
-        return -1;
-    }
-
-    // 4. The passes within that bound find the route.
-    BoundedPasses passes(level, graph, control, stepBound);
-    return passes.run(board.steps, solution);
+    RouteSearch search(level, bound, generator, control);
+    return search.run(startKey.data(), isTrapped(board), board.steps, solution);
 }
 
 } // namespace goalbox
