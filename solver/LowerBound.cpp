@@ -120,7 +120,7 @@ std::int32_t LowerBound::estimate(const std::uint64_t* key) {
         for (const std::int32_t f : boxes_) {
             assignedGoal_[static_cast<std::size_t>(f)] = nearestGoal_[static_cast<std::size_t>(f)];
         }
-        remember(key);
+        remember(key, sum);
         return sum;
     }
     const auto n         = static_cast<std::int32_t>(boxes_.size());
@@ -212,13 +212,21 @@ std::int32_t LowerBound::estimate(const std::uint64_t* key) {
     if (total >= UNREACHABLE) {
         return DEAD;
     }
-    remember(key);
+    remember(key, static_cast<std::int32_t>(total));
     return static_cast<std::int32_t>(total);
 }
 
-void LowerBound::remember(const std::uint64_t* key) {
+void LowerBound::remember(const std::uint64_t* key, std::int32_t total) {
     std::copy(key, key + level_.keyWords, assignedKey_.begin());
+    assignedTotal_ = total;
     assignedValid_ = true;
+}
+
+std::int32_t LowerBound::remembered(const std::uint64_t* key) {
+    if (assignedValid_ && std::equal(key, key + level_.keyWords, assignedKey_.begin())) {
+        return assignedTotal_;
+    }
+    return estimate(key);
 }
 
 std::int32_t LowerBound::estimateAfterPush(const std::uint64_t* key, std::int32_t parent,

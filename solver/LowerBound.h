@@ -37,6 +37,9 @@ class LowerBound {
     // Remembers the key and one cheapest assignment for estimateAfterPush.
     std::int32_t estimate(const std::uint64_t* key);
 
+    // estimate(key), from what the latest call remembers when it was for the same key.
+    std::int32_t remembered(const std::uint64_t* key);
+
     // After one push from the position of key, whose estimate is parent (not DEAD), moved a box
     // from floor cell from to floor cell to: a lower bound on the estimate of the position
     // after it (childKey), with exact set when it is the estimate itself. The estimate after a
@@ -57,7 +60,7 @@ class LowerBound {
 
   private:
     void clearTaken();
-    void remember(const std::uint64_t* key);
+    void remember(const std::uint64_t* key, std::int32_t total);
 
     static constexpr std::uint16_t NO_PATH = 0xFFFF;
 
@@ -77,7 +80,8 @@ class LowerBound {
     // floor number, meaningful on that key's boxes only).
     std::vector<std::uint64_t> assignedKey_;
     std::vector<std::int32_t> assignedGoal_;
-    bool assignedValid_ = false;
+    std::int32_t assignedTotal_ = 0;
+    bool assignedValid_         = false;
 
     // Working arrays of the assignment, reused by every call.
     std::vector<std::int32_t> boxes_;

@@ -46,7 +46,7 @@ void releaseCounted(std::vector<std::uint32_t>& stack, std::uint64_t& bytes) {
 RouteSearch::RouteSearch(const StaticLevel& level, LowerBound& bound, PushGenerator& generator,
                          SearchControl& control)
     : level_(level), bound_(bound), generator_(generator), control_(control),
-      freezeTest_(level, bound), deadPairs_(level), store_(level.keyWords),
+      freezeTest_(level, bound), subsets_(level), store_(level.keyWords),
       parentKey_(static_cast<std::size_t>(level.keyWords)) {}
 
 std::uint32_t RouteSearch::addEntry(const std::uint64_t* key, std::uint64_t hash,
@@ -69,7 +69,13 @@ std::int32_t RouteSearch::knownEstimate(std::uint32_t entry) const {
 
 std::int32_t RouteSearch::exactEstimate(std::uint32_t entry) {
     if ((flags_[entry] & EXACT) == 0) {
-        estimate_[entry] = kept(bound_.estimate(store_.key(entry)));
+        const std::uint64_t* key = store_.key(entry);
+        const CellIndex player   = level_.player(key);
+        const std::int32_t pairs =
+            subsets_.pairBound(key, player >= 0 && player < level_.cellCount
+                                        ? level_.floorIndex[static_cast<std::size_t>(player)]
+                                        : -1);
+        estimate_[entry] = kept(std::max(bound_.estimate(key), pairs));
         flags_[entry] |= EXACT;
     }
     return knownEstimate(entry);
@@ -176,20 +182,6 @@ bool RouteSearch::precedes(std::uint32_t a, std::uint32_t b) const {
     return pushRank(childA) < pushRank(childB);
 }
 
-// True when the box on floor cell moved makes a dead pair with another box of key, the
-// player standing on floor cell player.
-bool RouteSearch::hasDeadPair(const std::uint64_t* key, std::int32_t moved,
-                              std::int32_t player) const {
-    if (!deadPairs_.isEnabled()) {
-        return false;
-    }
-    bool dead = false;
-    level_.forEachBox(key, [&](std::int32_t floor) {
-        dead = dead || (floor != moved && deadPairs_.isDead(moved, floor, player));
-    });
-    return dead;
-}
-
 bool RouteSearch::expand(std::uint32_t entry, bool trapped) {
     // 1. Put the board in the position and generate its pushes.
     const std::uint64_t* stored = store_.key(entry);
@@ -213,12 +205,12 @@ bool RouteSearch::expand(std::uint32_t entry, bool trapped) {
     // 3. A lower bound on the estimate after each push; DEAD for a position that cannot be
     //    solved. The entry's own estimate may have been raised by the look ahead below; the
     //    assignment bound is what the bounds after a push start from.
-    const bool looked = (flags_[entry] & LOOKED) != 0;
-    const std::int32_t parentBound =
-        looked ? bound_.estimate(parentKey_.data()) : knownEstimate(entry);
-    const std::int32_t offGoal = offGoalCount(level_, parentKey_.data());
-    const bool hasBoxes        = generator_.board().boxCount != 0;
-    std::int32_t ahead         = LowerBound::DEAD;
+    const bool looked              = (flags_[entry] & LOOKED) != 0;
+    const std::int32_t parentBound = bound_.remembered(parentKey_.data());
+    const std::int32_t parentSteps = knownEstimate(entry); // with the pair bound
+    const std::int32_t offGoal     = offGoalCount(level_, parentKey_.data());
+    const bool hasBoxes            = generator_.board().boxCount != 0;
+    std::int32_t ahead             = LowerBound::DEAD;
     for (std::size_t i = 0; i < count; ++i) {
         const Push& push = pushes_[i];
         const std::int32_t childOffGoal =
@@ -233,14 +225,18 @@ bool RouteSearch::expand(std::uint32_t entry, bool trapped) {
                 level_.floorIndex[static_cast<std::size_t>(push.from)],
                 level_.floorIndex[static_cast<std::size_t>(push.to)], key, exact);
             if (kept(estimate) == INT16_MAX || freezeTest_.isFrozenOffGoal(key, push.to) ||
-                hasDeadPair(key, level_.floorIndex[static_cast<std::size_t>(push.to)],
-                            level_.floorIndex[static_cast<std::size_t>(push.from)])) {
+                subsets_.isDeadAfterPush(key, level_.floorIndex[static_cast<std::size_t>(push.to)],
+                                         level_.floorIndex[static_cast<std::size_t>(push.from)])) {
                 estimate = LowerBound::DEAD;
             }
         }
-        childEstimates_[i] = ChildEstimate{estimate, exact, hasBoxes && childOffGoal == 0};
+        // Only a solved position has its full estimate at once; the others get the pair
+        // bound too when they come up.
+        const bool solved  = hasBoxes && childOffGoal == 0;
+        childEstimates_[i] = ChildEstimate{estimate, solved, solved};
         if (estimate != LowerBound::DEAD) {
-            ahead = std::min(ahead, push.cost + std::max(estimate, parentBound - 1));
+            ahead = std::min(
+                ahead, push.cost + std::max({estimate, parentBound - 1, parentSteps - push.cost}));
         }
     }
     // 4. Look ahead once: the steps still needed are at least those of the cheapest push plus
@@ -382,7 +378,7 @@ std::uint64_t RouteSearch::memoryBytes() const {
     return store_.memoryBytes() + steps_.capacity() * sizeof(std::int16_t) +
            estimate_.capacity() * sizeof(std::int16_t) + flags_.capacity() +
            parent_.capacity() * sizeof(std::uint32_t) + queueBytes_ + generator_.memoryBytes() +
-           deadPairs_.memoryBytes() + bound_.memoryBytes();
+           subsets_.memoryBytes() + bound_.memoryBytes();
 }
 
 } // namespace goalbox

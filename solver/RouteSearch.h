@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "solver/DeadPairs.h"
+#include "solver/BoxSubsets.h"
 #include "solver/FreezeTest.h"
 #include "solver/LowerBound.h"
 #include "solver/PositionStore.h"
@@ -63,7 +63,6 @@ class RouteSearch {
     void queue(std::uint32_t entry);
     bool openNextLayer();
     bool expand(std::uint32_t entry, bool trapped);
-    bool hasDeadPair(const std::uint64_t* key, std::int32_t moved, std::int32_t player) const;
     bool precedes(std::uint32_t a, std::uint32_t b) const;
     std::uint32_t pushRank(std::uint32_t entry) const;
     SolutionStep pushInto(std::uint32_t entry) const;
@@ -75,7 +74,7 @@ class RouteSearch {
     PushGenerator& generator_;
     SearchControl& control_;
     FreezeTest freezeTest_;
-    DeadPairs deadPairs_;
+    BoxSubsets subsets_;
     PositionStore store_;
 
     // Per entry: the fewest steps found so far (final once expanded), the estimate of the steps
