@@ -76,8 +76,16 @@ LowerBound::LowerBound(const StaticLevel& level)
         }
     }
     goalTaken_.assign(static_cast<std::size_t>(goalCount_), 0);
-    assignedKey_.assign(static_cast<std::size_t>(level.keyWords), 0);
-    assignedGoal_.assign(floorCount_, -1);
+    rememberedKey_.assign(static_cast<std::size_t>(level.keyWords), 0);
+    layoutCache_.assign(std::size_t{1} << (64 - cacheShift_), LayoutSlot{0, 0});
+    // The same push counts by floor cell, for the rows of an assignment.
+    byFloor_.assign(floorCount_ * static_cast<std::size_t>(goalCount_), NO_PATH);
+    for (std::int32_t g = 0; g < goalCount_; ++g) {
+        for (std::size_t f = 0; f < floorCount_; ++f) {
+            byFloor_[f * static_cast<std::size_t>(goalCount_) + static_cast<std::size_t>(g)] =
+                distance(g, static_cast<std::int32_t>(f));
+        }
+    }
 }
 
 std::int32_t LowerBound::nearestSum(const std::uint64_t* key) const {
@@ -111,160 +119,157 @@ std::int32_t LowerBound::estimate(const std::uint64_t* key) {
         taken               = 1;
         boxes_.push_back(floor);
     });
-    clearTaken();
-    assignedValid_ = false;
-    if (dead) {
-        return DEAD;
+    for (const std::int32_t f : boxes_) {
+        goalTaken_[static_cast<std::size_t>(nearestGoal_[static_cast<std::size_t>(f)])] = 0;
     }
-    if (nearestDistinct) {
-        for (const std::int32_t f : boxes_) {
-            assignedGoal_[static_cast<std::size_t>(f)] = nearestGoal_[static_cast<std::size_t>(f)];
+    std::int32_t total = dead ? DEAD : sum;
+    if (!dead && !nearestDistinct) {
+        // The assignment depends on the boxes alone: a cache of recent box layouts spares it
+        // for the positions that share one (the player elsewhere).
+        std::uint64_t layout        = 0x9e3779b97f4a7c15ULL;
+        const std::int32_t boxWords = (level_.floorCount + 63) / 64;
+        for (std::int32_t w = 0; w < boxWords; ++w) {
+            std::uint64_t bits = key[w];
+            if (w == level_.floorCount / 64) {
+                bits &= (std::uint64_t{1} << (level_.floorCount % 64)) - 1;
+            }
+            layout = (layout ^ bits) * 0xff51afd7ed558ccdULL;
+            layout ^= layout >> 29;
         }
-        remember(key, sum);
-        return sum;
+        const std::uint64_t tag = layout | 1; // 0 marks an empty slot
+        LayoutSlot& slot        = layoutCache_[layout >> cacheShift_];
+        if (slot.tag == tag) {
+            total = slot.total;
+        } else {
+            total = assign();
+            slot  = LayoutSlot{tag, total};
+            // A cache much smaller than the layouts met is doubled (and starts afresh).
+            if (++missesSinceGrowth_ > 2 * layoutCache_.size() &&
+                cacheShift_ > 64 - MAX_CACHE_BITS) {
+                --cacheShift_;
+                layoutCache_.assign(std::size_t{1} << (64 - cacheShift_), LayoutSlot{0, 0});
+                missesSinceGrowth_ = 0;
+            }
+        }
     }
+    std::copy(key, key + level_.keyWords, rememberedKey_.begin());
+    rememberedTotal_ = total;
+    rememberedValid_ = true;
+    return total;
+}
+
+// The least-cost assignment of the boxes (rows) to distinct goals (columns), by shortest
+// augmenting paths with potentials; arrays count from 1, column 0 is the starting point of each
+// search. To start, each box takes its nearest goal while that is free, with its row potential
+// at that distance: every cost minus the potentials is then at least 0 and 0 on the pairs
+// taken, as the searches need. Only the boxes left over are searched for, usually one or two.
+std::int32_t LowerBound::assign() {
     const auto n         = static_cast<std::int32_t>(boxes_.size());
     const std::int32_t m = goalCount_;
     if (n > m) {
         return DEAD;
     }
-
-    // 2. The least-cost assignment of rows (boxes) to distinct columns (goals), by shortest
-    //    augmenting paths with potentials; arrays count from 1, column 0 is the starting point
-    //    of each search. To start, each box takes its nearest goal while that is free, with its
-    //    row potential at that distance: every cost minus the potentials is then at least 0
-    //    and 0 on the pairs taken, as the searches need. Only the boxes left over are searched
-    //    for, usually one or two.
     const auto columns = static_cast<std::size_t>(m) + 1;
+    // The costs, one row of m per box.
+    cost_.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(m));
+    std::int64_t* cost = cost_.data();
+    for (std::int32_t row = 0; row < n; ++row) {
+        const std::uint16_t* from =
+            &byFloor_[static_cast<std::size_t>(boxes_[static_cast<std::size_t>(row)]) *
+                      static_cast<std::size_t>(m)];
+        for (std::int32_t column = 0; column < m; ++column) {
+            cost[row * m + column] = from[column] == NO_PATH ? UNREACHABLE : from[column];
+        }
+    }
     rowPotential_.assign(static_cast<std::size_t>(n) + 1, 0);
     columnPotential_.assign(columns, 0);
     columnRow_.assign(columns, 0);
-    way_.assign(columns, 0);
+    way_.resize(columns);
+    minSlack_.resize(columns);
+    used_.resize(columns);
+    std::int64_t* u     = rowPotential_.data();
+    std::int64_t* v     = columnPotential_.data();
+    std::int32_t* owner = columnRow_.data();
+    std::int32_t* way   = way_.data();
+    std::int64_t* slack = minSlack_.data();
+    std::uint8_t* used  = used_.data();
     rowsLeft_.clear();
     for (std::int32_t row = 1; row <= n; ++row) {
-        const auto box = static_cast<std::size_t>(boxes_[static_cast<std::size_t>(row) - 1]);
-        rowPotential_[static_cast<std::size_t>(row)] = nearest_[box];
+        const auto box    = static_cast<std::size_t>(boxes_[static_cast<std::size_t>(row) - 1]);
+        u[row]            = nearest_[box];
         const auto column = static_cast<std::size_t>(nearestGoal_[box]) + 1;
-        if (columnRow_[column] == 0) {
-            columnRow_[column] = row;
+        if (owner[column] == 0) {
+            owner[column] = row;
         } else {
             rowsLeft_.push_back(row);
         }
     }
     for (const std::int32_t row : rowsLeft_) {
-        columnRow_[0]        = row;
+        owner[0]             = row;
         std::int32_t column0 = 0;
-        minSlack_.assign(columns, SLACK_NONE);
-        used_.assign(columns, 0);
+        std::fill(slack, slack + columns, SLACK_NONE);
+        std::fill(used, used + columns, std::uint8_t{0});
         do {
-            used_[static_cast<std::size_t>(column0)] = 1;
-            const std::int32_t row0 = columnRow_[static_cast<std::size_t>(column0)];
-            const std::int32_t box  = boxes_[static_cast<std::size_t>(row0) - 1];
-            std::int64_t delta      = SLACK_NONE;
-            std::int32_t column1    = 0;
+            used[column0]            = 1;
+            const std::int32_t row0  = owner[column0];
+            const std::int64_t* line = &cost[(row0 - 1) * m - 1]; // line[column], column from 1
+            const std::int64_t base  = u[row0];
+            std::int64_t delta       = SLACK_NONE;
+            std::int32_t column1     = 0;
             for (std::int32_t column = 1; column <= m; ++column) {
-                const auto c = static_cast<std::size_t>(column);
-                if (used_[c]) {
+                if (used[column]) {
                     continue;
                 }
-                const std::uint16_t d   = distance(column - 1, box);
-                const std::int64_t cost = d == NO_PATH ? UNREACHABLE : d;
-                const std::int64_t slack =
-                    cost - rowPotential_[static_cast<std::size_t>(row0)] - columnPotential_[c];
-                if (slack < minSlack_[c]) {
-                    minSlack_[c] = slack;
-                    way_[c]      = column0;
+                const std::int64_t reduced = line[column] - base - v[column];
+                if (reduced < slack[column]) {
+                    slack[column] = reduced;
+                    way[column]   = column0;
                 }
-                if (minSlack_[c] < delta) {
-                    delta   = minSlack_[c];
+                if (slack[column] < delta) {
+                    delta   = slack[column];
                     column1 = column;
                 }
             }
-            for (std::size_t c = 0; c < columns; ++c) {
-                if (used_[c]) {
-                    rowPotential_[static_cast<std::size_t>(columnRow_[c])] += delta;
-                    columnPotential_[c] -= delta;
+            for (std::int32_t column = 0; column <= m; ++column) {
+                if (used[column]) {
+                    u[owner[column]] += delta;
+                    v[column] -= delta;
                 } else {
-                    minSlack_[c] -= delta;
+                    slack[column] -= delta;
                 }
             }
             column0 = column1;
-        } while (columnRow_[static_cast<std::size_t>(column0)] != 0);
+        } while (owner[column0] != 0);
         // Flip the augmenting path.
         do {
-            const std::int32_t column1 = way_[static_cast<std::size_t>(column0)];
-            columnRow_[static_cast<std::size_t>(column0)] =
-                columnRow_[static_cast<std::size_t>(column1)];
-            column0 = column1;
+            const std::int32_t column1 = way[column0];
+            owner[column0]             = owner[column1];
+            column0                    = column1;
         } while (column0 != 0);
     }
-    // 3. The total of the assignment found.
+    // The total of the assignment found.
     std::int64_t total = 0;
     for (std::int32_t column = 1; column <= m; ++column) {
-        const std::int32_t row = columnRow_[static_cast<std::size_t>(column)];
-        if (row != 0) {
-            const std::int32_t box = boxes_[static_cast<std::size_t>(row) - 1];
-            const std::uint16_t d  = distance(column - 1, box);
-            total += d == NO_PATH ? UNREACHABLE : d;
-            assignedGoal_[static_cast<std::size_t>(box)] = column - 1;
+        if (owner[column] != 0) {
+            total += cost[(owner[column] - 1) * m + column - 1];
         }
     }
-    if (total >= UNREACHABLE) {
-        return DEAD;
-    }
-    remember(key, static_cast<std::int32_t>(total));
-    return static_cast<std::int32_t>(total);
-}
-
-void LowerBound::remember(const std::uint64_t* key, std::int32_t total) {
-    std::copy(key, key + level_.keyWords, assignedKey_.begin());
-    assignedTotal_ = total;
-    assignedValid_ = true;
+    return total >= UNREACHABLE ? DEAD : static_cast<std::int32_t>(total);
 }
 
 std::int32_t LowerBound::remembered(const std::uint64_t* key) {
-    if (assignedValid_ && std::equal(key, key + level_.keyWords, assignedKey_.begin())) {
-        return assignedTotal_;
+    if (rememberedValid_ && std::equal(key, key + level_.keyWords, rememberedKey_.begin())) {
+        return rememberedTotal_;
     }
     return estimate(key);
-}
-
-std::int32_t LowerBound::estimateAfterPush(const std::uint64_t* key, std::int32_t parent,
-                                           std::int32_t from, std::int32_t to,
-                                           const std::uint64_t* childKey, bool& exact) {
-    // 1. The cheapest assignment of key, worked out again unless it is the latest one.
-    if (!assignedValid_ || !std::equal(key, key + level_.keyWords, assignedKey_.begin())) {
-        estimate(key);
-    }
-    // 2. The bounds from below and from above.
-    const std::int32_t cheap = nearestSum(childKey);
-    exact                    = cheap == DEAD;
-    if (exact || !assignedValid_) {
-        return cheap;
-    }
-    const std::int32_t goal  = assignedGoal_[static_cast<std::size_t>(from)];
-    const std::uint16_t left = distance(goal, from);
-    const std::uint16_t now  = distance(goal, to);
-    if (now != NO_PATH) {
-        const std::int32_t above = parent - left + now;
-        exact                    = above <= std::max(cheap, parent - 1);
-        if (exact) {
-            return above;
-        }
-    }
-    return cheap;
-}
-
-void LowerBound::clearTaken() {
-    for (const std::int32_t f : boxes_) {
-        goalTaken_[static_cast<std::size_t>(nearestGoal_[static_cast<std::size_t>(f)])] = 0;
-    }
 }
 
 std::uint64_t LowerBound::memoryBytes() const {
     return distances_.capacity() * sizeof(std::uint16_t) +
            nearest_.capacity() * sizeof(std::uint16_t) +
-           nearestGoal_.capacity() * sizeof(std::int32_t);
+           nearestGoal_.capacity() * sizeof(std::int32_t) +
+           byFloor_.capacity() * sizeof(std::uint16_t) +
+           layoutCache_.capacity() * sizeof(LayoutSlot);
 }
 
 } // namespace goalbox

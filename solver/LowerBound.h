@@ -34,21 +34,16 @@ class LowerBound {
     std::int32_t nearestSum(const std::uint64_t* key) const;
 
     // The least total over the assignments of boxes to distinct goals; DEAD when there is none.
-    // Remembers the key and one cheapest assignment for estimateAfterPush.
     std::int32_t estimate(const std::uint64_t* key);
 
     // estimate(key), from what the latest call remembers when it was for the same key.
     std::int32_t remembered(const std::uint64_t* key);
 
-    // After one push from the position of key, whose estimate is parent (not DEAD), moved a box
-    // from floor cell from to floor cell to: a lower bound on the estimate of the position
-    // after it (childKey), with exact set when it is the estimate itself. The estimate after a
-    // push is at least parent - 1 (consistency) and at least the nearest sum, and at most
-    // what the cheapest assignment of key costs with the moved box on its new cell; when the
-    // two meet, that is the estimate, found without a new assignment. Otherwise the result is
-    // the nearest sum, or DEAD (exact) when a box reaches no goal.
-    std::int32_t estimateAfterPush(const std::uint64_t* key, std::int32_t parent, std::int32_t from,
-                                   std::int32_t to, const std::uint64_t* childKey, bool& exact);
+    // The push count from floor cell floor to its nearest goal; DEAD when it reaches none.
+    std::int32_t nearestPushes(std::int32_t floor) const {
+        const std::uint16_t d = nearest_[static_cast<std::size_t>(floor)];
+        return d == NO_PATH ? DEAD : d;
+    }
 
     // True when a box on floor cell floor can reach no goal even on an empty board.
     bool reachesNoGoal(std::int32_t floor) const {
@@ -59,8 +54,7 @@ class LowerBound {
     std::uint64_t memoryBytes() const;
 
   private:
-    void clearTaken();
-    void remember(const std::uint64_t* key, std::int32_t total);
+    std::int32_t assign();
 
     static constexpr std::uint16_t NO_PATH = 0xFFFF;
 
@@ -73,20 +67,31 @@ class LowerBound {
     std::size_t floorCount_ = 0;
     std::int32_t goalCount_ = 0;
     std::vector<std::uint16_t> distances_;  // goal * floorCount + floor -> pushes, or NO_PATH
+    std::vector<std::uint16_t> byFloor_;    // floor * goalCount + goal -> the same
     std::vector<std::uint16_t> nearest_;    // floor -> pushes to the nearest goal, or NO_PATH
     std::vector<std::int32_t> nearestGoal_; // floor -> one goal at that distance, or -1
 
-    // The key of the latest estimate and the goal its cheapest assignment gave each box (per
-    // floor number, meaningful on that key's boxes only).
-    std::vector<std::uint64_t> assignedKey_;
-    std::vector<std::int32_t> assignedGoal_;
-    std::int32_t assignedTotal_ = 0;
-    bool assignedValid_         = false;
+    // The key of the latest estimate and its total.
+    std::vector<std::uint64_t> rememberedKey_;
+    std::int32_t rememberedTotal_ = 0;
+    bool rememberedValid_         = false;
+
+    // Assignment totals of recent box layouts, by the top bits of a hash of the boxes; the tag
+    // is the whole hash with its lowest bit set. Which totals it keeps never reaches a result.
+    static constexpr int MAX_CACHE_BITS = 20;
+    struct LayoutSlot {
+        std::uint64_t tag;
+        std::int32_t total;
+    };
+    std::vector<LayoutSlot> layoutCache_;
+    int cacheShift_                  = 64 - 10;
+    std::uint64_t missesSinceGrowth_ = 0;
 
     // Working arrays of the assignment, reused by every call.
     std::vector<std::int32_t> boxes_;
     std::vector<std::int32_t> rowsLeft_;
     std::vector<std::uint8_t> goalTaken_;
+    std::vector<std::int64_t> cost_;
     std::vector<std::int64_t> rowPotential_;
     std::vector<std::int64_t> columnPotential_;
     std::vector<std::int32_t> columnRow_;

@@ -202,41 +202,40 @@ bool RouteSearch::expand(std::uint32_t entry, bool trapped) {
         childHashes_[i] = PositionStore::hashOf(child, level_.keyWords);
         store_.prefetch(childHashes_[i]);
     }
-    // 3. A lower bound on the estimate after each push; DEAD for a position that cannot be
-    //    solved. The entry's own estimate may have been raised by the look ahead below; the
-    //    assignment bound is what the bounds after a push start from.
-    const bool looked              = (flags_[entry] & LOOKED) != 0;
-    const std::int32_t parentBound = bound_.remembered(parentKey_.data());
-    const std::int32_t parentSteps = knownEstimate(entry); // with the pair bound
-    const std::int32_t offGoal     = offGoalCount(level_, parentKey_.data());
-    const bool hasBoxes            = generator_.board().boxCount != 0;
-    std::int32_t ahead             = LowerBound::DEAD;
+    // 3. A lower bound on the estimate after each push: the nearest-goal sum (the moved box's
+    //    share changes), and what consistency leaves of the entry's bounds (the assignment
+    //    drops by at most one per push, the full estimate by at most the push's cost). DEAD
+    //    for a position that cannot be solved.
+    const bool looked                 = (flags_[entry] & LOOKED) != 0;
+    const std::int32_t parentBound    = bound_.remembered(parentKey_.data());
+    const std::int32_t parentEstimate = knownEstimate(entry);
+    const std::int32_t parentNearest  = bound_.nearestSum(parentKey_.data());
+    const std::int32_t offGoal        = offGoalCount(level_, parentKey_.data());
+    const bool hasBoxes               = generator_.board().boxCount != 0;
+    std::int32_t ahead                = LowerBound::DEAD;
     for (std::size_t i = 0; i < count; ++i) {
-        const Push& push = pushes_[i];
+        const Push& push            = pushes_[i];
+        const std::int32_t from     = level_.floorIndex[static_cast<std::size_t>(push.from)];
+        const std::int32_t to       = level_.floorIndex[static_cast<std::size_t>(push.to)];
+        const std::int32_t arriving = bound_.nearestPushes(to);
         const std::int32_t childOffGoal =
             offGoal - (level_.goal[static_cast<std::size_t>(push.from)] == 0 ? 1 : 0) +
             (level_.goal[static_cast<std::size_t>(push.to)] == 0 ? 1 : 0);
         const std::uint64_t* key = &childKeys_[i * words];
-        bool exact               = true;
+        const bool solved        = hasBoxes && childOffGoal == 0;
         std::int32_t estimate    = 0;
-        if (!hasBoxes || childOffGoal != 0) { // else solved: nothing more to do
-            estimate = bound_.estimateAfterPush(
-                parentKey_.data(), parentBound,
-                level_.floorIndex[static_cast<std::size_t>(push.from)],
-                level_.floorIndex[static_cast<std::size_t>(push.to)], key, exact);
-            if (kept(estimate) == INT16_MAX || freezeTest_.isFrozenOffGoal(key, push.to) ||
-                subsets_.isDeadAfterPush(key, level_.floorIndex[static_cast<std::size_t>(push.to)],
-                                         level_.floorIndex[static_cast<std::size_t>(push.from)])) {
-                estimate = LowerBound::DEAD;
-            }
+        if (!solved) {
+            estimate = arriving == LowerBound::DEAD || freezeTest_.isFrozenOffGoal(key, push.to) ||
+                               subsets_.isDeadAfterPush(key, to, from)
+                           ? LowerBound::DEAD
+                           : std::max({parentNearest - bound_.nearestPushes(from) + arriving,
+                                       parentBound - 1, parentEstimate - push.cost});
         }
-        // Only a solved position has its full estimate at once; the others get the pair
-        // bound too when they come up.
-        const bool solved  = hasBoxes && childOffGoal == 0;
+        // Only a solved position has its full estimate at once; the others get it when they
+        // come up.
         childEstimates_[i] = ChildEstimate{estimate, solved, solved};
         if (estimate != LowerBound::DEAD) {
-            ahead = std::min(
-                ahead, push.cost + std::max({estimate, parentBound - 1, parentSteps - push.cost}));
+            ahead = std::min(ahead, push.cost + estimate);
         }
     }
     // 4. Look ahead once: the steps still needed are at least those of the cheapest push plus
