@@ -72,9 +72,9 @@ std::int32_t RouteSearch::exactEstimate(std::uint32_t entry) {
         const std::uint64_t* key = store_.key(entry);
         const CellIndex player   = level_.player(key);
         const std::int32_t pairs =
-            subsets_.pairBound(key, player >= 0 && player < level_.cellCount
-                                        ? level_.floorIndex[static_cast<std::size_t>(player)]
-                                        : -1);
+            subsets_.bound(key, player >= 0 && player < level_.cellCount
+                                    ? level_.floorIndex[static_cast<std::size_t>(player)]
+                                    : -1);
         estimate_[entry] = kept(std::max(bound_.estimate(key), pairs));
         flags_[entry] |= EXACT;
     }

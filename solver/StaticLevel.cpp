@@ -1,5 +1,7 @@
 #include "solver/StaticLevel.h"
 
+#include <algorithm>
+
 namespace goalbox {
 
 namespace {
@@ -13,7 +15,8 @@ bool isFloor(std::uint8_t code) {
 } // namespace
 
 StaticLevel::StaticLevel(const Board& board)
-    : cellCount(board.cellCount), width(board.width), dirOffset(board.dirOffset) {
+    : cellCount(board.cellCount), width(board.width), dirOffset(board.dirOffset),
+      startPlayer(board.playerCell) {
     const auto cells = static_cast<std::size_t>(cellCount > 0 ? cellCount : 0);
     floorIndex.assign(cells, -1);
     goal.assign(cells, 0);
@@ -27,7 +30,8 @@ StaticLevel::StaticLevel(const Board& board)
         }
     }
     floorCount = static_cast<std::int32_t>(floorCells.size());
-    keyWords   = (floorCount + 16 + 63) / 64;
+    playerBits = static_cast<std::int32_t>(std::bit_width(static_cast<std::uint32_t>(floorCount)));
+    keyWords   = std::max(1, (floorCount + playerBits + 63) / 64);
 
     // The walk steps between floor cells, by the rules of the walk path finder: a sideways
     // step never leaves its row, and a board one column wide has none.
@@ -67,14 +71,18 @@ StaticLevel::StaticLevel(const Board& board)
 }
 
 void StaticLevel::setPlayer(std::uint64_t* key, CellIndex player) const {
-    const auto value         = static_cast<std::uint64_t>(static_cast<std::uint16_t>(player));
+    const bool onFloor =
+        player >= 0 && player < cellCount && floorIndex[static_cast<std::size_t>(player)] != -1;
+    const auto value =
+        static_cast<std::uint64_t>(onFloor ? floorIndex[static_cast<std::size_t>(player)] + 1 : 0);
+    const std::uint64_t mask = (std::uint64_t{1} << playerBits) - 1;
     const std::int32_t word  = floorCount / 64;
     const std::int32_t shift = floorCount % 64;
-    key[word] &= ~(std::uint64_t{0xFFFF} << shift);
+    key[word] &= ~(mask << shift);
     key[word] |= value << shift;
-    if (shift > 48) {
+    if (shift + playerBits > 64) {
         // The player's bits run on into the next word.
-        key[word + 1] &= ~(std::uint64_t{0xFFFF} >> (64 - shift));
+        key[word + 1] &= ~(mask >> (64 - shift));
         key[word + 1] |= value >> (64 - shift);
     }
 }
@@ -83,10 +91,11 @@ CellIndex StaticLevel::player(const std::uint64_t* key) const {
     const std::int32_t word  = floorCount / 64;
     const std::int32_t shift = floorCount % 64;
     std::uint64_t value      = key[word] >> shift;
-    if (shift > 48) {
+    if (shift + playerBits > 64) {
         value |= key[word + 1] << (64 - shift);
     }
-    return static_cast<CellIndex>(static_cast<std::uint16_t>(value & 0xFFFF));
+    value &= (std::uint64_t{1} << playerBits) - 1;
+    return value == 0 ? startPlayer : floorCells[static_cast<std::size_t>(value - 1)];
 }
 
 void StaticLevel::applyPush(std::uint64_t* key, CellIndex from, CellIndex to) const {

@@ -17,9 +17,13 @@ namespace goalbox {
 //
 // The fast search keeps a position as a key of keyWords 64-bit words:
 //
-//   bits 0 .. floorCount-1             bit f set when floor cell floorCells[f] holds a box
-//   bits floorCount .. floorCount+15   the player's cell, as 16 unsigned bits
-//   the remaining bits                 zero
+//   bits 0 .. floorCount-1      bit f set when floor cell floorCells[f] holds a box
+//   the next playerBits bits    the player: its floor number + 1, or 0 for a player off the
+//                               floor (startPlayer: only a start position can have one)
+//   the remaining bits          zero
+//
+// playerBits is the bit width of floorCount, so a level of up to 58 floor cells keeps a
+// position in one word.
 //
 // Floor cells are numbered in ascending cell order, so the boxes of a key come out in ascending
 // cell order, the order in which a node's pushes are generated.
@@ -40,7 +44,9 @@ struct StaticLevel {
     std::vector<std::int32_t> floorNeighbours;
     std::array<std::int16_t, DIR_COUNT> dirOffset{};
     std::int32_t floorCount = 0;
+    std::int32_t playerBits = 0;
     std::int32_t keyWords   = 0;
+    CellIndex startPlayer   = 0; // the start's player cell
 
     bool isPushable(CellIndex cell, std::int32_t dir) const {
         return pushable[static_cast<std::size_t>(cell) * DIR_COUNT +
@@ -65,6 +71,7 @@ struct StaticLevel {
             }
         }
     }
+    // player is a floor cell or startPlayer.
     void setPlayer(std::uint64_t* key, CellIndex player) const;
     CellIndex player(const std::uint64_t* key) const;
     // Moves the box of floor cell from to floor cell to and puts the player on from's cell.
