@@ -34,7 +34,8 @@ void sortCells(std::int32_t* cells, std::int32_t size) {
 std::size_t BoxSubsets::rankOf(const std::int32_t* sorted, std::int32_t size) const {
     std::size_t rank = 0;
     for (std::int32_t i = 0; i < size; ++i) {
-        rank += binom_[static_cast<std::size_t>(sorted[i]) * 4 + static_cast<std::size_t>(i) + 1];
+        rank += binom_[static_cast<std::size_t>(sorted[i]) * BINOM_STRIDE +
+                       static_cast<std::size_t>(i) + 1];
     }
     return rank;
 }
@@ -51,6 +52,24 @@ std::size_t BoxSubsets::tripleRank(std::int32_t a, std::int32_t b, std::int32_t 
     return rankOf(sorted, 3);
 }
 
+std::size_t BoxSubsets::quadRank(std::int32_t a, std::int32_t b, std::int32_t c,
+                                 std::int32_t d) const {
+    std::int32_t sorted[4] = {a, b, c, d};
+    sortCells(sorted, 4);
+    return rankOf(sorted, 4);
+}
+
+// The player cells (not on the triple's own cells) from which a triple cannot be solved.
+std::uint64_t BoxSubsets::tripleDeadCells(std::size_t rank) const {
+    std::uint64_t dead = 0;
+    for (std::size_t p = 0; p < floorCount_; ++p) {
+        if (tripleSteps_[p * tripleCount_ + rank] == NO_STEPS) {
+            dead |= std::uint64_t{1} << p;
+        }
+    }
+    return dead;
+}
+
 // The table of one set size: a breadth-first search backwards from every set of goals (any
 // player cell) over states (set, player cell), each move undone costing one step: the player
 // steps back onto a free neighbour, or pulls (a push of the box on x in direction d from the
@@ -58,7 +77,7 @@ std::size_t BoxSubsets::tripleRank(std::int32_t a, std::int32_t b, std::int32_t 
 std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
     const std::size_t floors = floorCount_;
     const auto width         = static_cast<std::size_t>(size);
-    const auto sets          = static_cast<std::size_t>(binom_[floors * 4 + width]);
+    const auto sets          = static_cast<std::size_t>(binom_[floors * BINOM_STRIDE + width]);
     // 1. Every set in rank order: the next set in colex order raises the lowest cell that can
     //    rise and puts the cells below it back at the bottom.
     std::vector<std::int32_t> cells(sets * width);
@@ -143,14 +162,16 @@ BoxSubsets::BoxSubsets(const StaticLevel& level)
     if (level.floorCount < 2 || level.floorCount > MAX_PAIR_FLOOR) {
         return;
     }
-    binom_.assign((floorCount_ + 1) * 4, 0);
+    binom_.assign((floorCount_ + 1) * BINOM_STRIDE, 0);
     for (std::size_t n = 0; n <= floorCount_; ++n) {
-        binom_[n * 4] = 1;
-        for (std::size_t k = 1; k < 4; ++k) {
-            binom_[n * 4 + k] = n == 0 ? 0 : binom_[(n - 1) * 4 + k - 1] + binom_[(n - 1) * 4 + k];
+        binom_[n * BINOM_STRIDE] = 1;
+        for (std::size_t k = 1; k < BINOM_STRIDE; ++k) {
+            binom_[n * BINOM_STRIDE + k] = n == 0 ? 0
+                                                  : binom_[(n - 1) * BINOM_STRIDE + k - 1] +
+                                                        binom_[(n - 1) * BINOM_STRIDE + k];
         }
     }
-    pairCount_ = static_cast<std::size_t>(binom_[floorCount_ * 4 + 2]);
+    pairCount_ = static_cast<std::size_t>(binom_[floorCount_ * BINOM_STRIDE + 2]);
     pairSteps_ = fewestSteps(2);
     if (level_.floorCount >= 3 && level_.floorCount <= MAX_TRIPLE_FLOOR) {
         addTriples();
@@ -158,7 +179,7 @@ BoxSubsets::BoxSubsets(const StaticLevel& level)
 }
 
 void BoxSubsets::addTriples() {
-    tripleCount_             = static_cast<std::size_t>(binom_[floorCount_ * 4 + 3]);
+    tripleCount_             = static_cast<std::size_t>(binom_[floorCount_ * BINOM_STRIDE + 3]);
     tripleSteps_             = fewestSteps(3);
     const std::size_t floors = floorCount_;
     // The triples that fail where none of their pairs does, for the test after a push.
@@ -189,6 +210,159 @@ void BoxSubsets::addTriples() {
     }
 }
 
+// The quadruples, by regions: the floor without the four cells, numbered region by region from
+// 1 (0 on the cells), and a search backwards over pulls from every set of four goals marking the
+// regions from which each quadruple can be solved.
+bool BoxSubsets::addQuadruples() {
+    if (tripleSteps_.empty() || level_.floorCount < 4 || !quadDead_.empty()) {
+        return false;
+    }
+    constexpr std::int32_t SIZE        = 4;
+    constexpr std::int32_t MAX_REGIONS = 15; // bits 1 .. 15 of a mask
+    const std::size_t floors           = floorCount_;
+    const auto quads = static_cast<std::size_t>(binom_[floors * BINOM_STRIDE + SIZE]);
+    // 1. Every quadruple in rank order, and its regions.
+    std::vector<std::int32_t> cells(quads * SIZE);
+    std::vector<std::uint8_t> regions(quads * floors, 0);
+    std::vector<std::uint8_t> regionCount(quads, 0);
+    std::array<std::int32_t, SIZE> set{0, 1, 2, 3};
+    std::vector<std::int32_t> stack;
+    for (std::size_t rank = 0; rank < quads; ++rank) {
+        std::copy(set.begin(), set.end(), cells.begin() + static_cast<std::ptrdiff_t>(rank * SIZE));
+        std::uint8_t* row = &regions[rank * floors];
+        for (const std::int32_t box : set) {
+            row[box] = 0xFF; // a box, for the flood below
+        }
+        std::uint8_t next = 1;
+        for (std::size_t start = 0; start < floors; ++start) {
+            if (row[start] != 0) {
+                continue;
+            }
+            if (next > MAX_REGIONS) {
+                return false;
+            }
+            row[start] = next;
+            stack.assign(1, static_cast<std::int32_t>(start));
+            while (!stack.empty()) {
+                const std::int32_t cur = stack.back();
+                stack.pop_back();
+                for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+                    const std::int32_t n = neighbour(level_, cur, dir);
+                    if (n != -1 && row[n] == 0) {
+                        row[n] = next;
+                        stack.push_back(n);
+                    }
+                }
+            }
+            ++next;
+        }
+        for (const std::int32_t box : set) {
+            row[box] = 0;
+        }
+        regionCount[rank] = static_cast<std::uint8_t>(next - 1);
+        std::size_t i     = 0;
+        while (i + 1 < SIZE && set[i] + 1 == set[i + 1]) {
+            set[i] = static_cast<std::int32_t>(i);
+            ++i;
+        }
+        ++set[i];
+    }
+    // 2. Backwards from the quadruples of goals.
+    std::vector<std::uint16_t> solvable(quads, 0);
+    std::vector<std::pair<std::uint32_t, std::uint8_t>> queue;
+    for (std::size_t rank = 0; rank < quads; ++rank) {
+        const std::int32_t* boxes = &cells[rank * SIZE];
+        if (isGoalFloor(level_, boxes[0]) && isGoalFloor(level_, boxes[1]) &&
+            isGoalFloor(level_, boxes[2]) && isGoalFloor(level_, boxes[3])) {
+            for (std::uint8_t r = 1; r <= regionCount[rank]; ++r) {
+                solvable[rank] = static_cast<std::uint16_t>(solvable[rank] | 1u << r);
+                queue.emplace_back(static_cast<std::uint32_t>(rank), r);
+            }
+        }
+    }
+    std::array<std::int32_t, SIZE> earlier{};
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+        const auto [rank, region] = queue[head];
+        const std::int32_t* boxes = &cells[static_cast<std::size_t>(rank) * SIZE];
+        const std::uint8_t* row   = &regions[static_cast<std::size_t>(rank) * floors];
+        for (std::int32_t moved = 0; moved < SIZE; ++moved) {
+            for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+                // The box on y = x + dir came from x, pushed by the player from x - dir, who is
+                // left on x, in the region.
+                const std::int32_t back = DIR_COUNT - 1 - dir;
+                const std::int32_t x    = neighbour(level_, boxes[moved], back);
+                if (x == -1 || row[x] != region ||
+                    !level_.isPushable(level_.floorCells[static_cast<std::size_t>(x)], dir)) {
+                    continue;
+                }
+                const std::int32_t stand = neighbour(level_, x, back);
+                if (stand == -1 || row[stand] == 0) {
+                    continue; // off the floor, or another box stands there
+                }
+                for (std::int32_t i = 0; i < SIZE; ++i) {
+                    earlier[static_cast<std::size_t>(i)] = i == moved ? x : boxes[i];
+                }
+                sortCells(earlier.data(), SIZE);
+                const std::size_t before = rankOf(earlier.data(), SIZE);
+                const std::uint8_t from =
+                    regions[before * floors + static_cast<std::size_t>(stand)];
+                if ((solvable[before] >> from & 1u) == 0) {
+                    solvable[before] = static_cast<std::uint16_t>(solvable[before] | 1u << from);
+                    queue.emplace_back(static_cast<std::uint32_t>(before), from);
+                }
+            }
+        }
+    }
+    // 3. The player cells where a quadruple fails and none of its triples does.
+    std::vector<std::uint64_t> tripleDead(tripleCount_);
+    for (std::size_t rank = 0; rank < tripleCount_; ++rank) {
+        tripleDead[rank] = tripleDeadCells(rank);
+    }
+    quadCount_ = quads;
+    quadDead_.assign(quads, 0);
+    quadThirds_.assign(pairCount_, 0);
+    quadFourths_.assign(tripleCount_, 0);
+    for (std::size_t rank = 0; rank < quads; ++rank) {
+        const std::int32_t* c = &cells[rank * SIZE];
+        std::uint64_t dead    = 0;
+        for (std::size_t p = 0; p < floors; ++p) {
+            const std::uint8_t region = regions[rank * floors + p];
+            if (region != 0 && (solvable[rank] >> region & 1u) == 0) {
+                dead |= std::uint64_t{1} << p;
+            }
+        }
+        dead &=
+            ~(tripleDead[tripleRank(c[0], c[1], c[2])] | tripleDead[tripleRank(c[0], c[1], c[3])] |
+              tripleDead[tripleRank(c[0], c[2], c[3])] | tripleDead[tripleRank(c[1], c[2], c[3])]);
+        if (dead == 0) {
+            continue;
+        }
+        quadDead_[rank] = dead;
+        // Each of the quadruple's pairs leads to the other two cells, each triple to the fourth.
+        for (std::int32_t i = 0; i < SIZE; ++i) {
+            for (std::int32_t j = i + 1; j < SIZE; ++j) {
+                std::uint64_t others = 0;
+                for (std::int32_t k = 0; k < SIZE; ++k) {
+                    if (k != i && k != j) {
+                        others |= std::uint64_t{1} << c[k];
+                    }
+                }
+                quadThirds_[pairRank(c[i], c[j])] |= others;
+            }
+            const std::int32_t* t = c; // the triple without c[i]
+            std::int32_t three[3];
+            std::int32_t n = 0;
+            for (std::int32_t k = 0; k < SIZE; ++k) {
+                if (k != i) {
+                    three[n++] = t[k];
+                }
+            }
+            quadFourths_[rankOf(three, 3)] |= std::uint64_t{1} << c[i];
+        }
+    }
+    return true;
+}
+
 bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
                                  std::int32_t player) const {
     if (pairSteps_.empty()) {
@@ -198,7 +372,8 @@ bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
     const std::uint8_t* triples =
         tripleSteps_.empty() ? nullptr
                              : &tripleSteps_[static_cast<std::size_t>(player) * tripleCount_];
-    bool dead = false;
+    const std::uint64_t playerBit = std::uint64_t{1} << (player % 64);
+    bool dead                     = false;
     level_.forEachBox(key, [&](std::int32_t other) {
         if (dead || other == moved) {
             return;
@@ -212,12 +387,39 @@ bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
             return;
         }
         // The triples with a third box above other, so that each is read once.
-        std::uint64_t thirds = thirdCells_[pair] & key[0] & ~((std::uint64_t{2} << other) - 1);
+        const std::uint64_t above = ~((std::uint64_t{2} << other) - 1);
+        std::uint64_t thirds      = thirdCells_[pair] & key[0] & above;
         while (thirds != 0 && !dead) {
             dead = triples[tripleRank(moved, other, std::countr_zero(thirds))] == NO_STEPS;
             thirds &= thirds - 1;
         }
+        if (quadDead_.empty() || dead) {
+            return;
+        }
+        // The quadruples with a third and a fourth box above other, in ascending order.
+        std::uint64_t quadThirds = quadThirds_[pair] & key[0] & above;
+        while (quadThirds != 0 && !dead) {
+            const std::int32_t third = std::countr_zero(quadThirds);
+            quadThirds &= quadThirds - 1;
+            std::uint64_t fourths = quadFourths_[tripleRank(moved, other, third)] & key[0] &
+                                    ~((std::uint64_t{2} << third) - 1);
+            while (fourths != 0 && !dead) {
+                dead = (quadDead_[quadRank(moved, other, third, std::countr_zero(fourths))] &
+                        playerBit) != 0;
+                fourths &= fourths - 1;
+            }
+        }
     });
+    return dead;
+}
+
+bool BoxSubsets::isDead(const std::uint64_t* key, std::int32_t player) const {
+    if (pairSteps_.empty() || player < 0) {
+        return false;
+    }
+    bool dead = false;
+    level_.forEachBox(key,
+                      [&](std::int32_t box) { dead = dead || isDeadAfterPush(key, box, player); });
     return dead;
 }
 
@@ -242,7 +444,7 @@ std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) co
     const std::uint8_t* pairs = &pairSteps_[static_cast<std::size_t>(player) * pairCount_];
     std::int32_t largest      = 0;
     for (std::size_t j = 1; j < count; ++j) {
-        const std::size_t base = static_cast<std::size_t>(binom_[boxes[j] * 4 + 2]);
+        const std::size_t base = static_cast<std::size_t>(binom_[boxes[j] * BINOM_STRIDE + 2]);
         for (std::size_t i = 0; i < j; ++i) {
             const std::uint8_t steps = pairs[base + boxes[i]];
             if (steps == NO_STEPS) {
@@ -256,9 +458,10 @@ std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) co
     }
     const std::uint8_t* triples = &tripleSteps_[static_cast<std::size_t>(player) * tripleCount_];
     for (std::size_t k = 2; k < count; ++k) {
-        const std::size_t top = static_cast<std::size_t>(binom_[boxes[k] * 4 + 3]);
+        const std::size_t top = static_cast<std::size_t>(binom_[boxes[k] * BINOM_STRIDE + 3]);
         for (std::size_t j = 1; j < k; ++j) {
-            const std::size_t middle = top + static_cast<std::size_t>(binom_[boxes[j] * 4 + 2]);
+            const std::size_t middle =
+                top + static_cast<std::size_t>(binom_[boxes[j] * BINOM_STRIDE + 2]);
             for (std::size_t i = 0; i < j; ++i) {
                 const std::uint8_t steps = triples[middle + boxes[i]];
                 if (steps == NO_STEPS) {
@@ -272,7 +475,9 @@ std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) co
 }
 
 std::uint64_t BoxSubsets::memoryBytes() const {
-    return (binom_.capacity() + thirdCells_.capacity()) * sizeof(std::uint64_t) +
+    return (binom_.capacity() + thirdCells_.capacity() + quadDead_.capacity() +
+            quadThirds_.capacity() + quadFourths_.capacity()) *
+               sizeof(std::uint64_t) +
            pairSteps_.capacity() + tripleSteps_.capacity();
 }
 

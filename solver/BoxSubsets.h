@@ -39,10 +39,21 @@ class BoxSubsets {
     // levels of up to MAX_TRIPLE_FLOOR.
     explicit BoxSubsets(const StaticLevel& level);
 
+    // Adds the table of dead box quadruples (levels of up to MAX_TRIPLE_FLOOR floor cells):
+    // the player regions (the floor less the four cells falls into a few regions) from which
+    // four boxes alone cannot be solved. It takes a moment to set up, so a search adds it only
+    // once it has grown; leaving out more positions that cannot be solved never changes a
+    // result. False when the level gets none.
+    bool addQuadruples();
+
     // True when the box on floor cell moved makes, with other boxes of key, a set that cannot be
     // solved with the player on floor cell player. Only sets holding moved are read: a push
     // changes no other set of boxes, nor where the player can walk among them.
     bool isDeadAfterPush(const std::uint64_t* key, std::int32_t moved, std::int32_t player) const;
+
+    // True when any set of boxes of key cannot be solved with the player on floor cell player
+    // (-1: off the floor, where nothing is known). For positions that no push led to.
+    bool isDead(const std::uint64_t* key, std::int32_t player) const;
 
     // The largest of the set bounds of key with the player on floor cell player (-1: off the
     // floor, which only a start position can be); 0 without a table, DEAD when a set cannot be
@@ -57,6 +68,8 @@ class BoxSubsets {
     std::size_t rankOf(const std::int32_t* sorted, std::int32_t size) const;
     std::size_t pairRank(std::int32_t a, std::int32_t b) const;
     std::size_t tripleRank(std::int32_t a, std::int32_t b, std::int32_t c) const;
+    std::size_t quadRank(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) const;
+    std::uint64_t tripleDeadCells(std::size_t rank) const;
     std::vector<std::uint8_t> fewestSteps(std::int32_t size) const;
     void addTriples();
 
@@ -64,7 +77,8 @@ class BoxSubsets {
     std::size_t floorCount_  = 0;
     std::size_t pairCount_   = 0;
     std::size_t tripleCount_ = 0;
-    // binom_[n * 4 + k] = C(n, k), k < 4.
+    // binom_[n * BINOM_STRIDE + k] = C(n, k), k < BINOM_STRIDE.
+    static constexpr std::size_t BINOM_STRIDE = 5;
     std::vector<std::uint64_t> binom_;
     // Per player cell * set count + set rank: the fewest steps, NO_STEPS for none (and where the
     // player stands on a box). More steps than NO_STEPS - 1 are kept as NO_STEPS - 1.
@@ -73,6 +87,12 @@ class BoxSubsets {
     // Per pair: the third cells that make a triple with it that cannot be solved for some player
     // cell where the pair can.
     std::vector<std::uint64_t> thirdCells_;
+    // Per quadruple: the player cells where it cannot be solved and none of its triples or pairs
+    // fails already; per pair, the third cells of such quadruples, and per triple, the fourth.
+    std::size_t quadCount_ = 0;
+    std::vector<std::uint64_t> quadDead_;
+    std::vector<std::uint64_t> quadThirds_;
+    std::vector<std::uint64_t> quadFourths_;
 };
 
 } // namespace goalbox

@@ -70,12 +70,8 @@ std::int32_t RouteSearch::knownEstimate(std::uint32_t entry) const {
 std::int32_t RouteSearch::exactEstimate(std::uint32_t entry) {
     if ((flags_[entry] & EXACT) == 0) {
         const std::uint64_t* key = store_.key(entry);
-        const CellIndex player   = level_.player(key);
-        const std::int32_t pairs =
-            subsets_.bound(key, player >= 0 && player < level_.cellCount
-                                    ? level_.floorIndex[static_cast<std::size_t>(player)]
-                                    : -1);
-        estimate_[entry] = kept(std::max(bound_.estimate(key), pairs));
+        const std::int32_t pairs = subsets_.bound(key, playerFloor(key));
+        estimate_[entry]         = kept(std::max(bound_.estimate(key), pairs));
         flags_[entry] |= EXACT;
     }
     return knownEstimate(entry);
@@ -316,6 +312,29 @@ std::int32_t RouteSearch::finish(std::uint32_t solved, std::vector<SolutionStep>
     return best;
 }
 
+// Adds the table of dead quadruples. The positions stored so far were tested without it, and a
+// push tests only the sets that hold the pushed box (the others cannot change), so every
+// position not expanded yet is tested in full once.
+void RouteSearch::addQuadruples() {
+    if (!subsets_.addQuadruples()) {
+        return;
+    }
+    for (std::uint32_t entry = 0; entry < store_.size(); ++entry) {
+        if ((flags_[entry] & (CLOSED | SOLVED)) == 0 &&
+            subsets_.isDead(store_.key(entry), playerFloor(store_.key(entry)))) {
+            flags_[entry] |= CLOSED;
+        }
+    }
+}
+
+// The floor number of the player of key, -1 off the floor.
+std::int32_t RouteSearch::playerFloor(const std::uint64_t* key) const {
+    const CellIndex player = level_.player(key);
+    return player >= 0 && player < level_.cellCount
+               ? level_.floorIndex[static_cast<std::size_t>(player)]
+               : -1;
+}
+
 std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
                               std::int16_t startSteps, std::vector<SolutionStep>& solution) {
     SolveStats& stats = control_.stats();
@@ -324,7 +343,8 @@ std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
                                          startSteps, NONE, false, 0, false);
     stats.statesStored        = store_.size();
     control_.checkMemory(memoryBytes(), store_.size());
-    if (exactEstimate(start) == LowerBound::DEAD) {
+    if (exactEstimate(start) == LowerBound::DEAD ||
+        subsets_.isDead(startKey, playerFloor(startKey))) {
         return -1;
     }
     queue(start);
@@ -364,8 +384,12 @@ std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
                 if ((flags_[entry] & SOLVED) != 0) {
                     return finish(entry, solution);
                 }
-                // 2.4 Expand it.
+                // 2.4 Expand it. A search that has grown gets the table of dead quadruples,
+                //     which would cost more than most small searches take to set up.
                 expand(entry, startTrapped && entry == start);
+                if (stats.nodesExpanded == QUADRUPLES_AFTER) {
+                    addQuadruples();
+                }
             }
             releaseCounted(stack, queueBytes_);
         }

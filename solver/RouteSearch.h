@@ -54,7 +54,8 @@ class RouteSearch {
                      std::vector<SolutionStep>& solution);
 
   private:
-    static constexpr std::uint32_t NONE = PositionStore::NONE;
+    static constexpr std::uint32_t NONE             = PositionStore::NONE;
+    static constexpr std::uint64_t QUADRUPLES_AFTER = 50000;
 
     std::uint32_t addEntry(const std::uint64_t* key, std::uint64_t hash, std::int16_t steps,
                            std::uint32_t parent, bool solved, std::int32_t estimate, bool exact);
@@ -63,6 +64,8 @@ class RouteSearch {
     void queue(std::uint32_t entry);
     bool openNextLayer();
     bool expand(std::uint32_t entry, bool trapped);
+    void addQuadruples();
+    std::int32_t playerFloor(const std::uint64_t* key) const;
     bool precedes(std::uint32_t a, std::uint32_t b) const;
     std::uint32_t pushRank(std::uint32_t entry) const;
     SolutionStep pushInto(std::uint32_t entry) const;
