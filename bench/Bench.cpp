@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/SearchTimer.h"
 #include "board/Board.h"
 #include "solver/Search.h"
 #include "solver/SearchState.h"
@@ -47,6 +48,7 @@ struct LevelFigures {
     std::int32_t result = -1;
     goalbox::SolveStats stats;
     double millis    = 0.0;
+    double cpuMillis = 0.0; // processor time of the process during the search
     bool capped      = false;
     bool outOfMemory = false;
     bool replayOk    = true;
@@ -116,9 +118,8 @@ LevelFigures runLevel(const std::filesystem::path& path, const Options& options)
         figures.replayOk = false;
         return figures;
     }
-    const auto start    = Clock::now();
-    const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
-                                      std::chrono::duration<double>(options.capSeconds));
+    const goalbox::bench::SearchTimer timer(options.capSeconds);
+    const auto deadline = timer.deadline();
     goalbox::SolveLimits limits;
     limits.memoryBudgetBytes = options.memoryBytes;
     limits.shouldStop        = [deadline] { return Clock::now() >= deadline; };
@@ -127,8 +128,9 @@ LevelFigures runLevel(const std::filesystem::path& path, const Options& options)
     } catch (const std::bad_alloc&) {
         figures.outOfMemory = true;
     }
-    figures.millis = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    figures.capped = figures.stats.aborted;
+    figures.millis    = timer.wallMillis();
+    figures.cpuMillis = timer.cpuMillis();
+    figures.capped    = figures.stats.aborted;
     if (figures.result != -1) {
         figures.replayOk = goalbox::replaysToSolved(board, figures.solution, figures.result);
     }
@@ -155,6 +157,7 @@ void printLevel(const LevelFigures& f) {
                 static_cast<unsigned long long>(f.stats.guidedExpanded),
                 static_cast<unsigned long long>(f.stats.statesStored), f.stats.passes,
                 bytesPerPosition(f.stats), f.millis);
+    std::printf("  cpu ms %10.1f", f.cpuMillis);
     if (f.result != -1) {
         std::printf("  route %08x", routeSignature(f.solution));
     }
@@ -188,6 +191,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> solvedMillis;
     double totalMillis        = 0.0;
+    double totalCpuMillis     = 0.0;
     std::uint64_t totalNodes  = 0;
     std::uint64_t totalStates = 0;
     goalbox::SolveStats largest;     // the figures of the search with the largest memory peak
@@ -197,6 +201,7 @@ int main(int argc, char** argv) {
         const LevelFigures f = runLevel(path, options);
         printLevel(f);
         totalMillis += f.millis;
+        totalCpuMillis += f.cpuMillis;
         totalNodes += f.stats.nodesExpanded;
         totalStates += f.stats.statesStored;
         if (f.stats.peakMemoryBytes > largest.peakMemoryBytes) {
@@ -240,6 +245,7 @@ int main(int argc, char** argv) {
                 solvedMillis.size(), options.levels.size(), capped, unsolvable, failed);
     std::printf("Solved time total:    %.1f ms, median %.1f ms\n", solvedTotal, median);
     std::printf("Total time:           %.1f ms\n", totalMillis);
+    std::printf("Total CPU time:       %.1f ms\n", totalCpuMillis);
     std::printf("States stored:        %llu\n", static_cast<unsigned long long>(totalStates));
     std::printf("Nodes searched:       %llu\n", static_cast<unsigned long long>(totalNodes));
     std::printf("Nodes of ended searches (signature): %llu\n",

@@ -31,8 +31,15 @@ std::string gbk(const std::string& utf8) {
     return toGbk(utf8);
 }
 
+// Built by appending, like the labels in frame(): a literal + std::string makes GCC 12 report a
+// false -Wrestrict inside libstdc++ at -O3, and the Release test build treats warnings as errors.
 std::string banner() {
-    return gbk("\t" + std::string(text::TITLE) + "\n" + std::string(text::INFO) + "\n");
+    std::string utf8 = "\t";
+    utf8 += text::TITLE;
+    utf8 += '\n';
+    utf8 += text::INFO;
+    utf8 += '\n';
+    return gbk(utf8);
 }
 
 std::string clear() {
@@ -52,7 +59,10 @@ std::string taunt() {
 }
 
 std::string frame(const std::vector<std::string>& rows, int width, int steps, bool trapped) {
-    auto label       = [](int n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+    auto label = [](int n) { // appended, as in banner()
+        std::string digits = n < 10 ? "0" : "";
+        return digits += std::to_string(n);
+    };
     std::string text = "H键显示帮助\n  ";
     for (int c = 0; c < width; ++c) {
         text += label(c);
