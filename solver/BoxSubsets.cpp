@@ -171,14 +171,22 @@ BoxSubsets::BoxSubsets(const StaticLevel& level)
                                                         binom_[(n - 1) * BINOM_STRIDE + k];
         }
     }
-    pairCount_ = static_cast<std::size_t>(binom_[floorCount_ * BINOM_STRIDE + 2]);
-    pairSteps_ = fewestSteps(2);
-    if (level_.floorCount >= 3 && level_.floorCount <= MAX_TRIPLE_FLOOR) {
-        addTriples();
-    }
 }
 
-void BoxSubsets::addTriples() {
+bool BoxSubsets::addPairs() {
+    if (binom_.empty() || !pairSteps_.empty()) {
+        return false;
+    }
+    pairCount_ = static_cast<std::size_t>(binom_[floorCount_ * BINOM_STRIDE + 2]);
+    pairSteps_ = fewestSteps(2);
+    return true;
+}
+
+bool BoxSubsets::addTriples() {
+    if (pairSteps_.empty() || level_.floorCount < 3 || level_.floorCount > MAX_TRIPLE_FLOOR ||
+        !tripleSteps_.empty()) {
+        return false;
+    }
     tripleCount_             = static_cast<std::size_t>(binom_[floorCount_ * BINOM_STRIDE + 3]);
     tripleSteps_             = fewestSteps(3);
     const std::size_t floors = floorCount_;
@@ -208,6 +216,7 @@ void BoxSubsets::addTriples() {
         }
         ++set[i];
     }
+    return true;
 }
 
 // The quadruples, by regions: the floor without the four cells, numbered region by region from

@@ -35,9 +35,16 @@ class BoxSubsets {
     static constexpr std::int32_t MAX_TRIPLE_FLOOR = 64;
     static constexpr std::int32_t DEAD             = 1 << 28; // as LowerBound::DEAD
 
-    // Sets up the pair table on levels of up to MAX_PAIR_FLOOR floor cells, the triple table on
-    // levels of up to MAX_TRIPLE_FLOOR.
+    // No tables yet: a search adds them as it grows, since setting them up takes longer than
+    // most small searches take. Each table added makes the bound grow; it stays consistent.
     explicit BoxSubsets(const StaticLevel& level);
+
+    // Adds the pair table, on levels of up to MAX_PAIR_FLOOR floor cells; false when the level
+    // gets none (or has it already).
+    bool addPairs();
+    // Adds the triple table after the pair table, on levels of up to MAX_TRIPLE_FLOOR floor
+    // cells; false when the level gets none.
+    bool addTriples();
 
     // Adds the table of dead box quadruples (levels of up to MAX_TRIPLE_FLOOR floor cells):
     // the player regions (the floor less the four cells falls into a few regions) from which
@@ -71,7 +78,6 @@ class BoxSubsets {
     std::size_t quadRank(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) const;
     std::uint64_t tripleDeadCells(std::size_t rank) const;
     std::vector<std::uint8_t> fewestSteps(std::int32_t size) const;
-    void addTriples();
 
     const StaticLevel& level_;
     std::size_t floorCount_  = 0;

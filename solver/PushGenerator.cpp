@@ -1,6 +1,7 @@
 #include "solver/PushGenerator.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 
 #include "analysis/DeadPosition.h"
@@ -16,6 +17,44 @@ PushGenerator::PushGenerator(const Board& start, const StaticLevel& level)
       walkByFloor_(static_cast<std::size_t>(level.floorCount), -1),
       walkQueue_(static_cast<std::size_t>(level.floorCount)) {
     level_.keyOf(board_, boardKey_.data());
+    // On a level of up to 64 floor cells a whole layer of the walk search is one word.
+    if (level.floorCount <= 64) {
+        neighbourMasks_.assign(static_cast<std::size_t>(level.floorCount), 0);
+        for (std::int32_t f = 0; f < level.floorCount; ++f) {
+            for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+                const std::int32_t n =
+                    level.floorNeighbours[static_cast<std::size_t>(f) * DIR_COUNT +
+                                          static_cast<std::size_t>(dir)];
+                if (n != -1) {
+                    neighbourMasks_[static_cast<std::size_t>(f)] |= std::uint64_t{1} << n;
+                }
+            }
+        }
+        floorMask_ =
+            level.floorCount == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << level.floorCount) - 1;
+    }
+}
+
+// The walk search one layer at a time, a layer being a word of floor cells.
+void PushGenerator::measureWalksByLayers(std::int32_t start) {
+    const std::uint64_t free                      = floorMask_ & ~boardKey_[0];
+    std::uint64_t frontier                        = std::uint64_t{1} << start;
+    std::uint64_t reached                         = frontier;
+    walkByFloor_[static_cast<std::size_t>(start)] = 0;
+    for (std::int16_t distance = 1; frontier != 0; ++distance) {
+        std::uint64_t next = 0;
+        for (std::uint64_t cells = frontier; cells != 0; cells &= cells - 1) {
+            next |= neighbourMasks_[static_cast<std::size_t>(std::countr_zero(cells))];
+        }
+        next &= free & ~reached;
+        reached |= next;
+        frontier = next;
+        for (std::uint64_t cells = next; cells != 0; cells &= cells - 1) {
+            walkByFloor_[static_cast<std::size_t>(std::countr_zero(cells))] = distance;
+        }
+    }
+    // The player's own cell counts only when it can be walked to (it holds no box).
+    reachedFree_ = reached & free;
 }
 
 // A breadth-first search from the player over the floor cells free of boxes.
@@ -26,6 +65,10 @@ void PushGenerator::measureWalks() {
     playerOffFloor_ = start == -1;
     if (playerOffFloor_) {
         walkDistances(board_, walkByCell_);
+        return;
+    }
+    if (!neighbourMasks_.empty()) {
+        measureWalksByLayers(start);
         return;
     }
     if (++stamp_ == 0) {
@@ -62,6 +105,9 @@ std::int16_t PushGenerator::walkLength(CellIndex stand) const {
         return walkByCell_[static_cast<std::size_t>(stand)];
     }
     const auto f = static_cast<std::size_t>(level_.floorIndex[static_cast<std::size_t>(stand)]);
+    if (!neighbourMasks_.empty()) {
+        return (reachedFree_ >> f & 1u) != 0 ? walkByFloor_[f] : std::int16_t{-1};
+    }
     // The player's own cell holding a box is reached but cannot be walked to.
     if (walkStamp_[f] != stamp_ || !isEnterable(board_.cells[static_cast<std::size_t>(stand)])) {
         return -1;
@@ -140,7 +186,8 @@ std::uint64_t PushGenerator::memoryBytes() const {
            walkStamp_.capacity() * sizeof(std::uint32_t) +
            walkByFloor_.capacity() * sizeof(std::int16_t) +
            walkQueue_.capacity() * sizeof(std::int32_t) +
-           walkByCell_.capacity() * sizeof(std::int16_t);
+           walkByCell_.capacity() * sizeof(std::int16_t) +
+           neighbourMasks_.capacity() * sizeof(std::uint64_t);
 }
 
 } // namespace goalbox

@@ -54,6 +54,7 @@ class PushGenerator {
     TrapTest trapTest_;
     void measureWalks();
     std::int16_t walkLength(CellIndex stand) const;
+    void measureWalksByLayers(std::int32_t start);
 
     std::vector<std::uint64_t> boardKey_; // the key of the position the board shows
 
@@ -65,7 +66,12 @@ class PushGenerator {
     std::vector<std::int16_t> walkByFloor_;
     std::vector<std::int32_t> walkQueue_;
     std::vector<std::int16_t> walkByCell_;
-    std::uint32_t stamp_       = 0;
+    std::uint32_t stamp_ = 0;
+    // On levels of up to 64 floor cells: per floor number its walk neighbours as bits, all floor
+    // bits, and the free floor cells the latest search reached.
+    std::vector<std::uint64_t> neighbourMasks_;
+    std::uint64_t floorMask_   = 0;
+    std::uint64_t reachedFree_ = 0;
     bool playerOffFloor_       = false;
     std::uint64_t pushesTried_ = 0;
 };

@@ -312,17 +312,26 @@ std::int32_t RouteSearch::finish(std::uint32_t solved, std::vector<SolutionStep>
     return best;
 }
 
-// Adds the table of dead quadruples. The positions stored so far were tested without it, and a
-// push tests only the sets that hold the pushed box (the others cannot change), so every
-// position not expanded yet is tested in full once.
-void RouteSearch::addQuadruples() {
-    if (!subsets_.addQuadruples()) {
+// After a table of box sets was added (added): the positions stored so far were tested without
+// it, and a push tests only the sets that hold the pushed box (the others cannot change), so
+// every position not expanded yet is tested in full once. When the table also raises the bound
+// (bounds), which stays consistent, those positions are estimated afresh when they come up, so
+// that every position still to come is ordered by the same bound (the ones expanded already
+// came first under the smaller one, as they would have under the larger).
+void RouteSearch::refreshAfter(bool added, bool bounds) {
+    if (!added) {
         return;
     }
     for (std::uint32_t entry = 0; entry < store_.size(); ++entry) {
-        if ((flags_[entry] & (CLOSED | SOLVED)) == 0 &&
-            subsets_.isDead(store_.key(entry), playerFloor(store_.key(entry)))) {
-            flags_[entry] |= CLOSED;
+        std::uint8_t& flags = flags_[entry];
+        if ((flags & (CLOSED | SOLVED)) != 0) {
+            continue;
+        }
+        if (bounds) {
+            flags = static_cast<std::uint8_t>(flags & ~(EXACT | LOOKED));
+        }
+        if (subsets_.isDead(store_.key(entry), playerFloor(store_.key(entry)))) {
+            flags |= CLOSED;
         }
     }
 }
@@ -387,8 +396,12 @@ std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
                 // 2.4 Expand it. A search that has grown gets the table of dead quadruples,
                 //     which would cost more than most small searches take to set up.
                 expand(entry, startTrapped && entry == start);
-                if (stats.nodesExpanded == QUADRUPLES_AFTER) {
-                    addQuadruples();
+                if (stats.nodesExpanded == PAIRS_AFTER) {
+                    refreshAfter(subsets_.addPairs(), true);
+                } else if (stats.nodesExpanded == TRIPLES_AFTER) {
+                    refreshAfter(subsets_.addTriples(), true);
+                } else if (stats.nodesExpanded == QUADRUPLES_AFTER) {
+                    refreshAfter(subsets_.addQuadruples(), false);
                 }
             }
             releaseCounted(stack, queueBytes_);

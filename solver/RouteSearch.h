@@ -54,7 +54,10 @@ class RouteSearch {
                      std::vector<SolutionStep>& solution);
 
   private:
-    static constexpr std::uint32_t NONE             = PositionStore::NONE;
+    static constexpr std::uint32_t NONE = PositionStore::NONE;
+    // Expansions after which the tables of box pairs, triples and quadruples are added.
+    static constexpr std::uint64_t PAIRS_AFTER      = 100;
+    static constexpr std::uint64_t TRIPLES_AFTER    = 2000;
     static constexpr std::uint64_t QUADRUPLES_AFTER = 50000;
 
     std::uint32_t addEntry(const std::uint64_t* key, std::uint64_t hash, std::int16_t steps,
@@ -64,7 +67,7 @@ class RouteSearch {
     void queue(std::uint32_t entry);
     bool openNextLayer();
     bool expand(std::uint32_t entry, bool trapped);
-    void addQuadruples();
+    void refreshAfter(bool added, bool bounds);
     std::int32_t playerFloor(const std::uint64_t* key) const;
     bool precedes(std::uint32_t a, std::uint32_t b) const;
     std::uint32_t pushRank(std::uint32_t entry) const;
