@@ -4,8 +4,10 @@
 // the golden file that the solver tests compare against.
 //
 //   goalbox-bench [--plain] [--cap SECONDS] [--memory MIB] [--golden FILE]
-//                 [--golden-cap SECONDS] PATH...
+//                 [--golden-cap SECONDS] [--quick | PATH...]
 //
+// Without PATH it runs the default set: the shipped levels and bench/levels of the source tree;
+// --quick runs a fixed part of it and prints the line "Quick signature: N".
 // --cap is the time cap of each search (default 10 s). The golden file gets one line for each
 // level whose search ended within --golden-cap (default 5 s); with --plain, for each level
 // where both searches ended with the same answer, the plain one within --golden-cap.
@@ -40,8 +42,65 @@ using SolveFunction = std::int32_t (*)(Board, std::vector<SolutionStep>&,
 // those.
 constexpr double FAST_MILLIS = 300.0;
 
+// The source tree: the default set is its shipped levels and bench/levels.
+const std::filesystem::path SOURCE_DIR = GOALBOX_SOURCE_DIR;
+
+// The quick set: the levels of the default set whose fast searches ended within 0.3 s each in a
+// Release build, some 4 s in all. Its signature is written in bench/README.md and compared by
+// the test command, so every one of them must end far within the cap on any machine.
+constexpr const char* QUICK_SET[] = {
+    "STAGES/ZIRK/1",
+    "STAGES/ZIRK/2",
+    "STAGES/ZIRK/3",
+    "STAGES/ZIRK/5",
+    "STAGES/ZIRK/6",
+    "STAGES/ZIRK/8",
+    "STAGES/ZIRK/10",
+    "STAGES/ZIRK/11",
+    "STAGES/ZIRK/13",
+    "STAGES/ZIRK/14",
+    "STAGES/ZIRK/15",
+    "STAGES/ZIRK/16",
+    "STAGES/ZIRK/19",
+    "STAGES/ZIRK/30",
+    "STAGES/ZIRK/32",
+    "STAGES/ZIRK/33",
+    "STAGES/ZIRK/37",
+    "STAGES/ZIRK/40",
+    "STAGES/ZIRK/42",
+    "bench/levels/medium-b-0006.txt",
+    "bench/levels/medium-b-0044.txt",
+    "bench/levels/medium-b-0065.txt",
+    "bench/levels/medium-b-0075.txt",
+    "bench/levels/medium-b-0079.txt",
+    "bench/levels/medium-b-0083.txt",
+    "bench/levels/medium-b-0093.txt",
+    "bench/levels/medium-b-0104.txt",
+    "bench/levels/medium-c-0004.txt",
+    "bench/levels/medium-c-0011.txt",
+    "bench/levels/medium-c-0017.txt",
+    "bench/levels/medium-c-0018.txt",
+    "bench/levels/medium-c-0021.txt",
+    "bench/levels/medium-c-0022.txt",
+    "bench/levels/medium-c-0027.txt",
+    "bench/levels/medium-c-0028.txt",
+    "bench/levels/medium-c-0029.txt",
+    "bench/levels/medium-c-0030.txt",
+    "bench/levels/medium-c-0031.txt",
+    "bench/levels/medium-c-0032.txt",
+    "bench/levels/medium-c-0033.txt",
+    "bench/levels/medium-c-0034.txt",
+    "bench/levels/medium-c-0035.txt",
+    "bench/levels/medium-c-0036.txt",
+    "bench/levels/medium-c-0037.txt",
+    "bench/levels/medium-c-0038.txt",
+    "bench/levels/medium-c-0039.txt",
+    "bench/levels/medium-c-0040.txt",
+};
+
 struct Options {
     bool plain                = false;
+    bool quick                = false;
     double capSeconds         = 10.0;
     std::uint64_t memoryBytes = goalbox::DEFAULT_MEMORY_BUDGET;
     std::string goldenPath;
@@ -64,7 +123,43 @@ struct LevelFigures {
 
 void usage() {
     std::fprintf(stderr, "usage: goalbox-bench [--plain] [--cap SECONDS] [--memory MIB] "
-                         "[--golden FILE] [--golden-cap SECONDS] PATH...\n");
+                         "[--golden FILE] [--golden-cap SECONDS] [--quick | PATH...]\n");
+}
+
+// The shipped levels (every file of STAGES/ZIRK, numbered names in numeric order), then the
+// *.txt files of bench/levels by name.
+std::vector<std::filesystem::path> defaultSet() {
+    std::vector<std::filesystem::path> shipped;
+    for (const auto& entry : std::filesystem::directory_iterator(SOURCE_DIR / "STAGES/ZIRK")) {
+        if (entry.is_regular_file()) {
+            shipped.push_back(entry.path());
+        }
+    }
+    std::sort(shipped.begin(), shipped.end(), [](const auto& a, const auto& b) {
+        const std::string x = a.filename().string();
+        const std::string y = b.filename().string();
+        return x.size() != y.size() ? x.size() < y.size() : x < y;
+    });
+    std::vector<std::filesystem::path> bench;
+    for (const auto& entry : std::filesystem::directory_iterator(SOURCE_DIR / "bench/levels")) {
+        if (entry.is_regular_file() && entry.path().extension() == ".txt") {
+            bench.push_back(entry.path());
+        }
+    }
+    std::sort(bench.begin(), bench.end());
+    shipped.insert(shipped.end(), bench.begin(), bench.end());
+    return shipped;
+}
+
+// A level inside the source tree is named by its path there, so that a golden file of the
+// default set says where each level is; any other by its file name.
+std::string levelName(const std::filesystem::path& path) {
+    std::error_code error;
+    const std::filesystem::path inside = std::filesystem::relative(path, SOURCE_DIR, error);
+    if (!error && !inside.empty() && *inside.begin() != "..") {
+        return inside.generic_string();
+    }
+    return path.filename().string();
 }
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -84,6 +179,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
             }
         } else if (arg == "--plain") {
             options.plain = true;
+        } else if (arg == "--quick") {
+            options.quick = true;
         } else if (!arg.empty() && arg[0] == '-') {
             return false;
         } else if (std::filesystem::is_directory(arg)) {
@@ -98,6 +195,16 @@ bool parseOptions(int argc, char** argv, Options& options) {
         } else {
             options.levels.emplace_back(arg);
         }
+    }
+    if (options.quick && !options.levels.empty()) {
+        return false;
+    }
+    if (options.quick) {
+        for (const char* level : QUICK_SET) {
+            options.levels.push_back(SOURCE_DIR / level);
+        }
+    } else if (options.levels.empty()) {
+        options.levels = defaultSet();
     }
     return !options.levels.empty() && options.capSeconds > 0.0;
 }
@@ -122,7 +229,7 @@ std::uint32_t routeSignature(const std::vector<SolutionStep>& solution) {
 LevelFigures runLevel(const std::filesystem::path& path, const Options& options,
                       SolveFunction solve) {
     LevelFigures figures;
-    figures.name = path.filename().string();
+    figures.name = levelName(path);
     Board board;
     if (board.load(path.string()) != goalbox::LOAD_OK) {
         figures.replayOk = false;
@@ -156,8 +263,9 @@ double bytesPerPosition(const goalbox::SolveStats& stats) {
 
 // One line per search: result, figures, and remark (for the plain search's line under the
 // fast one: the ratio of times, or WRONG when the answers differ).
-void printLevel(const std::string& label, const LevelFigures& f, const std::string& remark) {
-    std::printf("%-12s ", label.c_str());
+void printLevel(int width, const std::string& label, const LevelFigures& f,
+                const std::string& remark) {
+    std::printf("%-*s ", width, label.c_str());
     if (f.result != -1) {
         std::printf("steps %5d  pushes %4d", f.result, f.stats.solutionPushes);
     } else {
@@ -318,12 +426,20 @@ int main(int argc, char** argv) {
                   "(cell,direction;...)\n"
                << "# Written by goalbox-bench --golden; \"fast\" marks searches under "
                << FAST_MILLIS << " ms in a Release build.\n";
+        if (options.plain) {
+            golden << "# Written with --plain: routes and steps are the plain search's, the node "
+                      "columns the fast search's.\n";
+        }
     }
 
     const SolveFunction fastSolve  = goalbox::solve;
     const SolveFunction plainSolve = goalbox::plain::solve;
     Totals totals;
     Comparison comparison;
+    int nameWidth = 12;
+    for (const auto& path : options.levels) {
+        nameWidth = std::max(nameWidth, static_cast<int>(levelName(path).size()));
+    }
     for (const auto& path : options.levels) {
         const LevelFigures f = runLevel(path, options, fastSolve);
         totals.add(f);
@@ -331,10 +447,10 @@ int main(int argc, char** argv) {
         // search ended within the golden cap with the same answer.
         const double goldenCapMillis = options.goldenCapSeconds * 1000.0;
         bool toGolden                = f.ended() && f.replayOk && f.millis < goldenCapMillis;
-        printLevel(f.name, f, "");
+        printLevel(nameWidth, f.name, f, "");
         if (options.plain) {
             const LevelFigures p = runLevel(path, options, plainSolve);
-            printLevel("  plain", p, comparison.add(f, p));
+            printLevel(nameWidth, "  plain", p, comparison.add(f, p));
             toGolden = toGolden && p.ended() && p.replayOk && p.millis < goldenCapMillis &&
                        sameAnswer(f, p);
         }
@@ -346,6 +462,11 @@ int main(int argc, char** argv) {
         }
     }
     totals.print(options.levels.size());
+    if (options.quick) {
+        // The line that bench/README.md holds and the test command compares.
+        std::printf("Quick signature: %llu\n",
+                    static_cast<unsigned long long>(totals.finishedNodes));
+    }
     if (options.plain) {
         comparison.print(options.levels.size());
     }
