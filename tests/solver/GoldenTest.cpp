@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <fstream>
 #include <map>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -83,6 +84,11 @@ const GoldenSet SMALL_A{"SmallA",
                         100,
                         50,
                         2000};
+
+// A set in the test list: its name.
+void PrintTo(const GoldenSet& set, std::ostream* out) {
+    *out << set.name;
+}
 
 std::vector<GoldenLine> readGolden(const std::string& path) {
     std::vector<GoldenLine> lines;
