@@ -8,6 +8,7 @@
 //
 // Without PATH it runs the default set: the shipped levels and bench/levels of the source tree;
 // --quick runs a fixed part of it and prints the line "Quick signature: N".
+//
 // --cap is the time cap of each search (default 10 s). The golden file gets one line for each
 // level whose search ended within --golden-cap (default 5 s); with --plain, for each level
 // where both searches ended with the same answer, the plain one within --golden-cap.

@@ -96,6 +96,7 @@ void PlainSearch::expand(SearchTree& tree, std::int32_t k, std::int32_t p) {
     checkMemory(tree);
 }
 
+// Records the tree's memory peak and gives up with std::bad_alloc once it passes the budget.
 void PlainSearch::checkMemory(const SearchTree& tree) {
     const std::uint64_t bytes = tree.memoryBytes();
     if (bytes > stats_.peakMemoryBytes) {
