@@ -1,11 +1,17 @@
 // goalbox-bench: solves level files, checks every solution by replaying it, and prints the
-// figures of each search and their totals. With --golden it also writes the golden file that
-// the solver tests compare against.
+// figures of each search and their totals. With --plain it runs the plain search after the
+// fast one on every level and compares their answers and times. With --golden it also writes
+// the golden file that the solver tests compare against.
 //
-//   goalbox-bench [--cap SECONDS] [--memory MIB] [--golden FILE] [--golden-cap SECONDS] PATH...
+//   goalbox-bench [--plain] [--cap SECONDS] [--memory MIB] [--golden FILE]
+//                 [--golden-cap SECONDS] [--quick | PATH...]
+//
+// Without PATH it runs the default set: the shipped levels and bench/levels of the source tree;
+// --quick runs a fixed part of it and prints the line "Quick signature: N".
 //
 // --cap is the time cap of each search (default 10 s). The golden file gets one line for each
-// level whose search ended within --golden-cap (default 5 s).
+// level whose search ended within --golden-cap (default 5 s); with --plain, for each level
+// where both searches ended with the same answer, the plain one within --golden-cap.
 // A PATH that is a directory stands for every *.txt file in it, in sorted order.
 
 #include <algorithm>
@@ -21,6 +27,7 @@
 
 #include "bench/SearchTimer.h"
 #include "board/Board.h"
+#include "solver/PlainSearch.h"
 #include "solver/Search.h"
 #include "solver/SearchState.h"
 #include "solver/SolutionCheck.h"
@@ -29,13 +36,73 @@ namespace {
 
 using goalbox::Board;
 using goalbox::SolutionStep;
-using Clock = std::chrono::steady_clock;
+using Clock         = std::chrono::steady_clock;
+using SolveFunction = std::int32_t (*)(Board, std::vector<SolutionStep>&,
+                                       const goalbox::SolveLimits&, goalbox::SolveStats*);
 
 // Golden lines of searches faster than this are marked "fast": the sanitizer build checks only
 // those.
 constexpr double FAST_MILLIS = 300.0;
 
+// The source tree: the default set is its shipped levels and bench/levels.
+const std::filesystem::path SOURCE_DIR = GOALBOX_SOURCE_DIR;
+
+// The quick set: the levels of the default set whose fast searches ended within 0.3 s each in a
+// Release build, some 4 s in all. Its signature is written in bench/README.md and compared by
+// the test command, so every one of them must end far within the cap on any machine.
+constexpr const char* QUICK_SET[] = {
+    "STAGES/ZIRK/1",
+    "STAGES/ZIRK/2",
+    "STAGES/ZIRK/3",
+    "STAGES/ZIRK/5",
+    "STAGES/ZIRK/6",
+    "STAGES/ZIRK/8",
+    "STAGES/ZIRK/10",
+    "STAGES/ZIRK/11",
+    "STAGES/ZIRK/13",
+    "STAGES/ZIRK/14",
+    "STAGES/ZIRK/15",
+    "STAGES/ZIRK/16",
+    "STAGES/ZIRK/19",
+    "STAGES/ZIRK/30",
+    "STAGES/ZIRK/32",
+    "STAGES/ZIRK/33",
+    "STAGES/ZIRK/37",
+    "STAGES/ZIRK/40",
+    "STAGES/ZIRK/42",
+    "bench/levels/medium-b-0006.txt",
+    "bench/levels/medium-b-0044.txt",
+    "bench/levels/medium-b-0065.txt",
+    "bench/levels/medium-b-0075.txt",
+    "bench/levels/medium-b-0079.txt",
+    "bench/levels/medium-b-0083.txt",
+    "bench/levels/medium-b-0093.txt",
+    "bench/levels/medium-b-0104.txt",
+    "bench/levels/medium-c-0004.txt",
+    "bench/levels/medium-c-0011.txt",
+    "bench/levels/medium-c-0017.txt",
+    "bench/levels/medium-c-0018.txt",
+    "bench/levels/medium-c-0021.txt",
+    "bench/levels/medium-c-0022.txt",
+    "bench/levels/medium-c-0027.txt",
+    "bench/levels/medium-c-0028.txt",
+    "bench/levels/medium-c-0029.txt",
+    "bench/levels/medium-c-0030.txt",
+    "bench/levels/medium-c-0031.txt",
+    "bench/levels/medium-c-0032.txt",
+    "bench/levels/medium-c-0033.txt",
+    "bench/levels/medium-c-0034.txt",
+    "bench/levels/medium-c-0035.txt",
+    "bench/levels/medium-c-0036.txt",
+    "bench/levels/medium-c-0037.txt",
+    "bench/levels/medium-c-0038.txt",
+    "bench/levels/medium-c-0039.txt",
+    "bench/levels/medium-c-0040.txt",
+};
+
 struct Options {
+    bool plain                = false;
+    bool quick                = false;
     double capSeconds         = 10.0;
     std::uint64_t memoryBytes = goalbox::DEFAULT_MEMORY_BUDGET;
     std::string goldenPath;
@@ -53,11 +120,49 @@ struct LevelFigures {
     bool outOfMemory = false;
     bool replayOk    = true;
     std::vector<SolutionStep> solution;
+
+    bool ended() const { return !capped && !outOfMemory; }
 };
 
 void usage() {
-    std::fprintf(stderr, "usage: goalbox-bench [--cap SECONDS] [--memory MIB] [--golden FILE] "
-                         "[--golden-cap SECONDS] PATH...\n");
+    std::fprintf(stderr, "usage: goalbox-bench [--plain] [--cap SECONDS] [--memory MIB] "
+                         "[--golden FILE] [--golden-cap SECONDS] [--quick | PATH...]\n");
+}
+
+// The shipped levels (every file of STAGES/ZIRK, numbered names in numeric order), then the
+// *.txt files of bench/levels by name.
+std::vector<std::filesystem::path> defaultSet() {
+    std::vector<std::filesystem::path> shipped;
+    for (const auto& entry : std::filesystem::directory_iterator(SOURCE_DIR / "STAGES/ZIRK")) {
+        if (entry.is_regular_file()) {
+            shipped.push_back(entry.path());
+        }
+    }
+    std::sort(shipped.begin(), shipped.end(), [](const auto& a, const auto& b) {
+        const std::string x = a.filename().string();
+        const std::string y = b.filename().string();
+        return x.size() != y.size() ? x.size() < y.size() : x < y;
+    });
+    std::vector<std::filesystem::path> bench;
+    for (const auto& entry : std::filesystem::directory_iterator(SOURCE_DIR / "bench/levels")) {
+        if (entry.is_regular_file() && entry.path().extension() == ".txt") {
+            bench.push_back(entry.path());
+        }
+    }
+    std::sort(bench.begin(), bench.end());
+    shipped.insert(shipped.end(), bench.begin(), bench.end());
+    return shipped;
+}
+
+// A level inside the source tree is named by its path there, so that a golden file of the
+// default set says where each level is; any other by its file name.
+std::string levelName(const std::filesystem::path& path) {
+    std::error_code error;
+    const std::filesystem::path inside = std::filesystem::relative(path, SOURCE_DIR, error);
+    if (!error && !inside.empty() && *inside.begin() != "..") {
+        return inside.generic_string();
+    }
+    return path.filename().string();
 }
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -75,6 +180,10 @@ bool parseOptions(int argc, char** argv, Options& options) {
             } else {
                 options.goldenPath = value;
             }
+        } else if (arg == "--plain") {
+            options.plain = true;
+        } else if (arg == "--quick") {
+            options.quick = true;
         } else if (!arg.empty() && arg[0] == '-') {
             return false;
         } else if (std::filesystem::is_directory(arg)) {
@@ -89,6 +198,16 @@ bool parseOptions(int argc, char** argv, Options& options) {
         } else {
             options.levels.emplace_back(arg);
         }
+    }
+    if (options.quick && !options.levels.empty()) {
+        return false;
+    }
+    if (options.quick) {
+        for (const char* level : QUICK_SET) {
+            options.levels.push_back(SOURCE_DIR / level);
+        }
+    } else if (options.levels.empty()) {
+        options.levels = defaultSet();
     }
     return !options.levels.empty() && options.capSeconds > 0.0;
 }
@@ -110,9 +229,10 @@ std::uint32_t routeSignature(const std::vector<SolutionStep>& solution) {
     return hash;
 }
 
-LevelFigures runLevel(const std::filesystem::path& path, const Options& options) {
+LevelFigures runLevel(const std::filesystem::path& path, const Options& options,
+                      SolveFunction solve) {
     LevelFigures figures;
-    figures.name = path.filename().string();
+    figures.name = levelName(path);
     Board board;
     if (board.load(path.string()) != goalbox::LOAD_OK) {
         figures.replayOk = false;
@@ -124,7 +244,7 @@ LevelFigures runLevel(const std::filesystem::path& path, const Options& options)
     limits.memoryBudgetBytes = options.memoryBytes;
     limits.shouldStop        = [deadline] { return Clock::now() >= deadline; };
     try {
-        figures.result = goalbox::solve(board, figures.solution, limits, &figures.stats);
+        figures.result = solve(board, figures.solution, limits, &figures.stats);
     } catch (const std::bad_alloc&) {
         figures.outOfMemory = true;
     }
@@ -144,8 +264,11 @@ double bytesPerPosition(const goalbox::SolveStats& stats) {
                                         static_cast<double>(stats.peakEntries);
 }
 
-void printLevel(const LevelFigures& f) {
-    std::printf("%-12s ", f.name.c_str());
+// One line per search: result, figures, and remark (for the plain search's line under the
+// fast one: the ratio of times, or WRONG when the answers differ).
+void printLevel(int width, const std::string& label, const LevelFigures& f,
+                const std::string& remark) {
+    std::printf("%-*s ", width, label.c_str());
     if (f.result != -1) {
         std::printf("steps %5d  pushes %4d", f.result, f.stats.solutionPushes);
     } else {
@@ -164,9 +287,139 @@ void printLevel(const LevelFigures& f) {
     if (!f.replayOk) {
         std::printf("  WRONG");
     }
-    std::printf("\n");
+    std::printf("%s\n", remark.c_str());
     std::fflush(stdout);
 }
+
+bool sameAnswer(const LevelFigures& a, const LevelFigures& b) {
+    return a.result == b.result && a.solution == b.solution;
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+// The totals of the fast search over all levels.
+struct Totals {
+    std::vector<double> solvedMillis;
+    double totalMillis        = 0.0;
+    double totalCpuMillis     = 0.0;
+    std::uint64_t totalNodes  = 0;
+    std::uint64_t totalStates = 0;
+    goalbox::SolveStats largest;     // the figures of the search with the largest memory peak
+    std::uint64_t finishedNodes = 0; // nodes of the searches that ended: the bench signature
+    int capped = 0, unsolvable = 0, failed = 0;
+
+    void add(const LevelFigures& f) {
+        totalMillis += f.millis;
+        totalCpuMillis += f.cpuMillis;
+        totalNodes += f.stats.nodesExpanded;
+        totalStates += f.stats.statesStored;
+        if (f.stats.peakMemoryBytes > largest.peakMemoryBytes) {
+            largest = f.stats;
+        }
+        if (!f.replayOk) {
+            ++failed;
+        }
+        if (f.ended()) {
+            finishedNodes += f.stats.nodesExpanded;
+        }
+        if (f.result != -1) {
+            solvedMillis.push_back(f.millis);
+        } else if (!f.ended()) {
+            ++capped;
+        } else if (f.replayOk) {
+            ++unsolvable;
+        }
+    }
+
+    void print(std::size_t levels) const {
+        double solvedTotal = 0.0;
+        for (const double millis : solvedMillis) {
+            solvedTotal += millis;
+        }
+        std::printf("\nLevels solved:        %zu / %zu (capped %d, unsolvable %d, wrong %d)\n",
+                    solvedMillis.size(), levels, capped, unsolvable, failed);
+        std::printf("Solved time total:    %.1f ms, median %.1f ms\n", solvedTotal,
+                    median(solvedMillis));
+        std::printf("Total time:           %.1f ms\n", totalMillis);
+        std::printf("Total CPU time:       %.1f ms\n", totalCpuMillis);
+        std::printf("States stored:        %llu\n", static_cast<unsigned long long>(totalStates));
+        std::printf("Nodes searched:       %llu\n", static_cast<unsigned long long>(totalNodes));
+        std::printf("Nodes of ended searches (signature): %llu\n",
+                    static_cast<unsigned long long>(finishedNodes));
+        // Small searches are dominated by fixed tables; the largest one shows what a position
+        // costs.
+        std::printf("Memory per position:  %.1f bytes at the largest peak, %.1f MiB for %llu "
+                    "positions\n",
+                    bytesPerPosition(largest),
+                    static_cast<double>(largest.peakMemoryBytes) / (1024.0 * 1024.0),
+                    static_cast<unsigned long long>(largest.peakEntries));
+        std::printf("Nodes/second:         %.0f\n",
+                    totalMillis > 0.0 ? static_cast<double>(totalNodes) * 1000.0 / totalMillis
+                                      : 0.0);
+    }
+};
+
+// The plain search beside the fast one: times on the levels both solve, and the levels where
+// both ended with different answers.
+struct Comparison {
+    std::size_t bothSolved = 0;
+    double fastMillis      = 0.0;
+    double plainMillis     = 0.0;
+    double fastCpuMillis   = 0.0;
+    double plainCpuMillis  = 0.0;
+    std::vector<double> ratios; // plain time / fast time, per level both solve
+    std::uint64_t plainNodes = 0;
+    double plainTotalMillis  = 0.0;
+    int plainCapped = 0, differing = 0;
+
+    // The remark on the plain search's line.
+    std::string add(const LevelFigures& fast, const LevelFigures& plain) {
+        plainNodes += plain.stats.nodesExpanded;
+        plainTotalMillis += plain.millis;
+        plainCapped += plain.ended() ? 0 : 1;
+        if (fast.ended() && plain.ended() && !sameAnswer(fast, plain)) {
+            ++differing;
+            return "  WRONG: the fast search's answer differs";
+        }
+        if (fast.result == -1 || plain.result == -1) {
+            return "";
+        }
+        ++bothSolved;
+        fastMillis += fast.millis;
+        plainMillis += plain.millis;
+        fastCpuMillis += fast.cpuMillis;
+        plainCpuMillis += plain.cpuMillis;
+        const double ratio = plain.millis / std::max(fast.millis, 0.001);
+        ratios.push_back(ratio);
+        char text[32];
+        std::snprintf(text, sizeof text, "  plain/fast %.1f", ratio);
+        return text;
+    }
+
+    void print(std::size_t levels) const {
+        std::printf("\nPlain search beside the fast one:\n");
+        std::printf("Levels both solve:    %zu / %zu (plain capped %d, answers differing %d)\n",
+                    bothSolved, levels, plainCapped, differing);
+        std::printf("Time on those:        fast %.1f ms, plain %.1f ms\n", fastMillis, plainMillis);
+        std::printf("CPU time on those:    fast %.1f ms, plain %.1f ms, plain / fast %.1f\n",
+                    fastCpuMillis, plainCpuMillis,
+                    fastCpuMillis > 0.0 ? plainCpuMillis / fastCpuMillis : 0.0);
+        std::printf("Plain / fast:         %.1f of the totals, median of the levels' ratios "
+                    "%.1f\n",
+                    fastMillis > 0.0 ? plainMillis / fastMillis : 0.0, median(ratios));
+        std::printf("Plain nodes/second:   %.0f\n",
+                    plainTotalMillis > 0.0
+                        ? static_cast<double>(plainNodes) * 1000.0 / plainTotalMillis
+                        : 0.0);
+    }
+};
 
 } // namespace
 
@@ -187,77 +440,49 @@ int main(int argc, char** argv) {
                   "(cell,direction;...)\n"
                << "# Written by goalbox-bench --golden; \"fast\" marks searches under "
                << FAST_MILLIS << " ms in a Release build.\n";
+        if (options.plain) {
+            golden << "# Written with --plain: routes and steps are the plain search's, the node "
+                      "columns the fast search's.\n";
+        }
     }
 
-    std::vector<double> solvedMillis;
-    double totalMillis        = 0.0;
-    double totalCpuMillis     = 0.0;
-    std::uint64_t totalNodes  = 0;
-    std::uint64_t totalStates = 0;
-    goalbox::SolveStats largest;     // the figures of the search with the largest memory peak
-    std::uint64_t finishedNodes = 0; // nodes of the searches that ended: the bench signature
-    int capped = 0, unsolvable = 0, failed = 0;
+    const SolveFunction fastSolve  = goalbox::solve;
+    const SolveFunction plainSolve = goalbox::plain::solve;
+    Totals totals;
+    Comparison comparison;
+    int nameWidth = 12;
     for (const auto& path : options.levels) {
-        const LevelFigures f = runLevel(path, options);
-        printLevel(f);
-        totalMillis += f.millis;
-        totalCpuMillis += f.cpuMillis;
-        totalNodes += f.stats.nodesExpanded;
-        totalStates += f.stats.statesStored;
-        if (f.stats.peakMemoryBytes > largest.peakMemoryBytes) {
-            largest = f.stats;
+        nameWidth = std::max(nameWidth, static_cast<int>(levelName(path).size()));
+    }
+    for (const auto& path : options.levels) {
+        const LevelFigures f = runLevel(path, options, fastSolve);
+        totals.add(f);
+        // The golden line: the fast search's figures; with --plain, only where the plain
+        // search ended within the golden cap with the same answer.
+        const double goldenCapMillis = options.goldenCapSeconds * 1000.0;
+        bool toGolden                = f.ended() && f.replayOk && f.millis < goldenCapMillis;
+        printLevel(nameWidth, f.name, f, "");
+        if (options.plain) {
+            const LevelFigures p = runLevel(path, options, plainSolve);
+            printLevel(nameWidth, "  plain", p, comparison.add(f, p));
+            toGolden = toGolden && p.ended() && p.replayOk && p.millis < goldenCapMillis &&
+                       sameAnswer(f, p);
         }
-        if (!f.replayOk) {
-            ++failed;
-        }
-        if (!f.capped && !f.outOfMemory) {
-            finishedNodes += f.stats.nodesExpanded;
-        }
-        if (f.result != -1) {
-            solvedMillis.push_back(f.millis);
-        } else if (f.capped || f.outOfMemory) {
-            ++capped;
-        } else if (f.replayOk) {
-            ++unsolvable;
-        }
-        const bool finished = !f.capped && !f.outOfMemory && f.replayOk &&
-                              f.millis < options.goldenCapSeconds * 1000.0;
-        if (golden.is_open() && finished) {
+        if (golden.is_open() && toGolden) {
             golden << f.name << " : " << f.result << " : "
                    << (f.millis < FAST_MILLIS ? "fast" : "slow") << " : " << f.stats.nodesExpanded
                    << " : " << f.stats.statesStored << " : " << goalbox::routeText(f.solution)
                    << '\n';
         }
     }
-
-    double solvedTotal = 0.0;
-    for (const double millis : solvedMillis) {
-        solvedTotal += millis;
+    totals.print(options.levels.size());
+    if (options.quick) {
+        // The line that bench/README.md holds and the test command compares.
+        std::printf("Quick signature: %llu\n",
+                    static_cast<unsigned long long>(totals.finishedNodes));
     }
-    double median = 0.0;
-    if (!solvedMillis.empty()) {
-        std::vector<double> sorted = solvedMillis;
-        std::sort(sorted.begin(), sorted.end());
-        const std::size_t n = sorted.size();
-        median = n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2.0;
+    if (options.plain) {
+        comparison.print(options.levels.size());
     }
-    std::printf("\nLevels solved:        %zu / %zu (capped %d, unsolvable %d, wrong %d)\n",
-                solvedMillis.size(), options.levels.size(), capped, unsolvable, failed);
-    std::printf("Solved time total:    %.1f ms, median %.1f ms\n", solvedTotal, median);
-    std::printf("Total time:           %.1f ms\n", totalMillis);
-    std::printf("Total CPU time:       %.1f ms\n", totalCpuMillis);
-    std::printf("States stored:        %llu\n", static_cast<unsigned long long>(totalStates));
-    std::printf("Nodes searched:       %llu\n", static_cast<unsigned long long>(totalNodes));
-    std::printf("Nodes of ended searches (signature): %llu\n",
-                static_cast<unsigned long long>(finishedNodes));
-    // Small searches are dominated by fixed tables; the largest one shows what a position
-    // costs.
-    std::printf("Memory per position:  %.1f bytes at the largest peak, %.1f MiB for %llu "
-                "positions\n",
-                bytesPerPosition(largest),
-                static_cast<double>(largest.peakMemoryBytes) / (1024.0 * 1024.0),
-                static_cast<unsigned long long>(largest.peakEntries));
-    std::printf("Nodes/second:         %.0f\n",
-                totalMillis > 0.0 ? static_cast<double>(totalNodes) * 1000.0 / totalMillis : 0.0);
-    return failed == 0 ? 0 : 1;
+    return totals.failed == 0 && comparison.differing == 0 ? 0 : 1;
 }

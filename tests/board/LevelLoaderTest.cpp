@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "board/Board.h"
+#include "support/SharedLevels.h"
 
 namespace goalbox {
 namespace {
@@ -254,15 +255,20 @@ TEST_F(LevelLoaderTest, FailureBeforeTheFirstLoadKeepsTheDefaultBoard) {
     expectSameBoard(board_, Board{});
 }
 
-// Every shared level loads with its player on an enterable cell and as many goals as boxes.
-TEST(SharedLevelsTest, EveryLevelLoads) {
+// Every level file below dir (the files whose extension is extension, "" for none) loads with
+// its player on an enterable cell and as many goals as boxes. Returns how many there were.
+int expectEveryLevelLoads(const fs::path& dir, const fs::path& extension) {
     int levels = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(GOALBOX_SHARED_LEVELS)) {
-        if (entry.path().extension() != ".txt") {
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        if (!entry.is_regular_file() || entry.path().extension() != extension) {
             continue;
         }
+        ++levels;
         Board board;
-        ASSERT_EQ(board.load(entry.path().string()), LOAD_OK) << entry.path();
+        if (board.load(entry.path().string()) != LOAD_OK) {
+            ADD_FAILURE() << "does not load: " << entry.path();
+            continue;
+        }
         EXPECT_TRUE(isEnterable(board.cells[board.playerCell])) << entry.path();
         int goals = 0;
         for (const std::uint8_t code : board.cells) {
@@ -270,9 +276,19 @@ TEST(SharedLevelsTest, EveryLevelLoads) {
         }
         EXPECT_GT(board.boxCount, 0) << entry.path();
         EXPECT_EQ(goals, board.boxCount) << entry.path();
-        ++levels;
     }
-    EXPECT_GT(levels, 0);
+    return levels;
+}
+
+// The shipped levels and the bench's.
+TEST(RepositoryLevelsTest, EveryLevelLoads) {
+    EXPECT_GT(expectEveryLevelLoads(fs::path(GOALBOX_SOURCE_DIR) / "STAGES/ZIRK", ""), 0);
+    EXPECT_GT(expectEveryLevelLoads(fs::path(GOALBOX_SOURCE_DIR) / "bench/levels", ".txt"), 0);
+}
+
+TEST(SharedLevelsTest, EveryLevelLoads) {
+    GOALBOX_SKIP_WITHOUT_SHARED_LEVELS();
+    EXPECT_GT(expectEveryLevelLoads(GOALBOX_SHARED_LEVELS, ".txt"), 0);
 }
 
 } // namespace

@@ -8,13 +8,13 @@
 
 #include <gtest/gtest.h>
 
-#include "PlainSearch.h"
 #include "RandomRoom.h"
 #include "TestBoard.h"
 #include "analysis/DeadPosition.h"
 #include "board/Board.h"
 #include "solver/FreezeTest.h"
 #include "solver/LowerBound.h"
+#include "solver/PlainSearch.h"
 #include "solver/PushGenerator.h"
 #include "solver/StaticLevel.h"
 
@@ -90,9 +90,11 @@ TEST(FreezeTest, CallsOnlyUnsolvablePositionsHopeless) {
                 Board pushed = board;
                 level.writeBoxes(after.data(), pushed);
                 std::vector<SolutionStep> route;
-                const plain::PlainOutcome outcome = plain::solve(pushed, route, 20000);
-                EXPECT_TRUE(outcome.capped || outcome.result == -1) << test::picture(rows);
-                verdicts += outcome.capped ? 0 : 1;
+                SolveStats stats;
+                const std::int32_t result =
+                    plain::solve(pushed, route, plain::expansionCap(20000), &stats);
+                EXPECT_TRUE(stats.aborted || result == -1) << test::picture(rows);
+                verdicts += stats.aborted ? 0 : 1;
             }
             if (next.empty()) {
                 break;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <fstream>
 #include <map>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,13 +18,10 @@
 #include "solver/SolutionCheck.h"
 #include "solver/StaticLevel.h"
 #include "support/Sanitizer.h"
+#include "support/SharedLevels.h"
 
 namespace goalbox {
 namespace {
-
-const std::string LEVEL_DIR = std::string(GOALBOX_SHARED_LEVELS) + "/small-a/";
-const std::string GOLDEN_FILE =
-    std::string(GOALBOX_SOURCE_DIR) + "/tests/solver/golden-small-a.txt";
 
 #ifdef GOALBOX_ASAN
 constexpr bool FAST_LINES_ONLY = true;
@@ -31,13 +29,13 @@ constexpr bool FAST_LINES_ONLY = true;
 constexpr bool FAST_LINES_ONLY = false;
 #endif
 
-// One line of the golden file:
+// One line of a golden file:
 // "level : steps : fast|slow : nodes expanded : states stored : cell,direction;...".
 // The routes and steps are those of the plain search of passes with a step limit growing by
-// one, and never change. The node counts are those of the present search (the guided search's
-// expansions and the passes', and the positions stored by both); they pin its order and its
-// pruning: a changed push order, store rule or bound may still find the same routes, but not
-// with the same counts.
+// one (solver/PlainSearch), and never change. The node counts are those of the present search
+// (the guided search's expansions and the passes', and the positions stored by both); they pin
+// its order and its pruning: a changed push order, store rule or bound may still find the same
+// routes, but not with the same counts.
 struct GoldenLine {
     std::string level;
     std::int32_t steps          = 0;
@@ -55,9 +53,46 @@ std::string trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::vector<GoldenLine> readGolden() {
+// A golden file and the folder that its level names are relative to.
+struct GoldenSet {
+    const char* name;
+    std::string file;
+    std::string levelDir;
+    // Its levels are in the shared collections beside the repository.
+    bool extended = false;
+    // What a run must check at least: lines, lines checked (under the sanitizers the fast ones
+    // only) and positions along the routes.
+    std::size_t minLines     = 0;
+    std::size_t minChecked   = 0;
+    std::size_t minPositions = 0;
+};
+
+// The levels inside the repository, the shipped ones and those of bench/levels, named by their
+// path in the source tree: those that the plain search solved within 5 s.
+const GoldenSet BENCH_SET{"BenchSet",
+                          std::string(GOALBOX_SOURCE_DIR) + "/tests/solver/golden-bench-set.txt",
+                          std::string(GOALBOX_SOURCE_DIR) + "/",
+                          false,
+                          30,
+                          30,
+                          1000};
+// The small levels of the shared collections.
+const GoldenSet SMALL_A{"SmallA",
+                        std::string(GOALBOX_SOURCE_DIR) + "/tests/solver/golden-small-a.txt",
+                        std::string(GOALBOX_SHARED_LEVELS) + "/small-a/",
+                        true,
+                        100,
+                        50,
+                        2000};
+
+// A set in the test list: its name.
+void PrintTo(const GoldenSet& set, std::ostream* out) {
+    *out << set.name;
+}
+
+std::vector<GoldenLine> readGolden(const std::string& path) {
     std::vector<GoldenLine> lines;
-    std::ifstream file(GOLDEN_FILE);
+    std::ifstream file(path);
     std::string text;
     while (std::getline(file, text)) {
         if (text.empty() || text[0] == '#') {
@@ -81,9 +116,19 @@ std::vector<GoldenLine> readGolden() {
     return lines;
 }
 
-TEST(Golden, RoutesOfSmallLevelsAreUnchanged) {
-    const std::vector<GoldenLine> golden = readGolden();
-    ASSERT_GE(golden.size(), 100u) << GOLDEN_FILE;
+class Golden : public ::testing::TestWithParam<GoldenSet> {
+  protected:
+    void SetUp() override {
+        if (GetParam().extended) {
+            GOALBOX_SKIP_WITHOUT_SHARED_LEVELS();
+        }
+    }
+};
+
+TEST_P(Golden, RoutesAreUnchanged) {
+    const GoldenSet& set                 = GetParam();
+    const std::vector<GoldenLine> golden = readGolden(set.file);
+    ASSERT_GE(golden.size(), set.minLines) << set.file;
     std::size_t checked = 0;
     for (const GoldenLine& line : golden) {
         if (FAST_LINES_ONLY && !line.fast) {
@@ -91,7 +136,7 @@ TEST(Golden, RoutesOfSmallLevelsAreUnchanged) {
         }
         SCOPED_TRACE(line.level);
         Board board;
-        ASSERT_EQ(board.load(LEVEL_DIR + line.level), LOAD_OK);
+        ASSERT_EQ(board.load(set.levelDir + line.level), LOAD_OK);
         std::vector<SolutionStep> solution;
         SolveStats stats;
         const std::int32_t steps = solve(board, solution, SolveLimits{}, &stats);
@@ -106,7 +151,7 @@ TEST(Golden, RoutesOfSmallLevelsAreUnchanged) {
         }
         ++checked;
     }
-    EXPECT_GE(checked, 50u);
+    EXPECT_GE(checked, set.minChecked);
 }
 
 std::vector<SolutionStep> routeSteps(const std::string& text) {
@@ -125,13 +170,15 @@ std::vector<SolutionStep> routeSteps(const std::string& text) {
 // None of this may ever hit a position of a route: along every golden route, before each push
 // and at the end, the position is not trapped, not hopeless, and its steps plus its estimate
 // stay within the route's steps, and no push leaves its box frozen off a goal.
-TEST(Golden, NoPositionOfARouteIsHopelessOrBeyondTheBound) {
-    std::size_t positions = 0;
-    std::size_t tight     = 0;
-    for (const GoldenLine& line : readGolden()) {
+TEST_P(Golden, NoPositionOfARouteIsHopelessOrBeyondTheBound) {
+    const GoldenSet& set                 = GetParam();
+    const std::vector<GoldenLine> golden = readGolden(set.file);
+    std::size_t positions                = 0;
+    std::size_t tight                    = 0;
+    for (const GoldenLine& line : golden) {
         SCOPED_TRACE(line.level);
         Board board;
-        ASSERT_EQ(board.load(LEVEL_DIR + line.level), LOAD_OK);
+        ASSERT_EQ(board.load(set.levelDir + line.level), LOAD_OK);
         const StaticLevel level(board);
         LowerBound bound(level);
         FreezeTest freeze(level, bound);
@@ -160,16 +207,23 @@ TEST(Golden, NoPositionOfARouteIsHopelessOrBeyondTheBound) {
         }
         EXPECT_TRUE(board.isSolved());
     }
-    EXPECT_GT(positions, 2000u);
+    EXPECT_GT(positions, set.minPositions);
     // At least the end of every route is tight: solved, with the route's steps.
-    EXPECT_GE(tight, readGolden().size());
+    EXPECT_GE(tight, golden.size());
 }
 
-// The golden steps are the fewest moves found by an independent exact search. That search
-// does not know the dead patterns; a solution never passes through one, so both must agree.
-TEST(Golden, StepsAreTheKnownFewestMoves) {
+INSTANTIATE_TEST_SUITE_P(Levels, Golden, ::testing::Values(BENCH_SET, SMALL_A),
+                         [](const ::testing::TestParamInfo<GoldenSet>& param) {
+                             return std::string(param.param.name);
+                         });
+
+// The golden steps of the small levels are the fewest moves found by an independent exact
+// search. That search does not know the dead patterns; a solution never passes through one, so
+// both must agree.
+TEST(GoldenSmallA, StepsAreTheKnownFewestMoves) {
+    GOALBOX_SKIP_WITHOUT_SHARED_LEVELS();
     std::map<std::string, std::int32_t> optimal;
-    std::ifstream table(LEVEL_DIR + "OPTIMAL.tsv");
+    std::ifstream table(SMALL_A.levelDir + "OPTIMAL.tsv");
     std::string header;
     std::getline(table, header);
     std::string level;
@@ -181,7 +235,7 @@ TEST(Golden, StepsAreTheKnownFewestMoves) {
     ASSERT_GE(optimal.size(), 100u);
 
     std::size_t compared = 0;
-    for (const GoldenLine& line : readGolden()) {
+    for (const GoldenLine& line : readGolden(SMALL_A.file)) {
         const auto known = optimal.find(line.level);
         if (known == optimal.end()) {
             continue;

@@ -10,12 +10,12 @@
 
 #include <gtest/gtest.h>
 
-#include "PlainSearch.h"
 #include "RandomRoom.h"
 #include "TestBoard.h"
 #include "analysis/DeadPosition.h"
 #include "board/Board.h"
 #include "solver/LowerBound.h"
+#include "solver/PlainSearch.h"
 #include "solver/PushGenerator.h"
 #include "solver/StaticLevel.h"
 
@@ -165,7 +165,8 @@ TEST(LowerBound, IsConsistentAndNeverAboveTheStepsNeeded) {
             // On a solvable position the estimate is at most the fewest steps left.
             if (move == 0) {
                 std::vector<SolutionStep> route;
-                const std::int32_t fewest = plain::solve(board, route, 3000).result;
+                const std::int32_t fewest =
+                    plain::solve(board, route, plain::expansionCap(3000), nullptr);
                 if (fewest != -1) {
                     EXPECT_LE(here, fewest - board.steps);
                     ++solved;

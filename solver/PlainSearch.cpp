@@ -1,8 +1,9 @@
-// The plain search, kept as the oracle of the fast one. Its steps follow the search procedure
-// word for word; nothing here may be made faster at the price of a changed order.
-#include "PlainSearch.h"
+// The plain search, the reference of the fast one. Its steps follow the search procedure word
+// for word; nothing here may be made faster at the price of a changed order.
+#include "solver/PlainSearch.h"
 
 #include <cstddef>
+#include <new>
 
 #include "analysis/DeadPosition.h"
 #include "solver/SearchTree.h"
@@ -22,8 +23,8 @@ struct PrimaryData {
 
 class PlainSearch {
   public:
-    PlainSearch(Board& board, std::uint64_t maxExpansions, PlainOutcome& outcome)
-        : board_(board), maxExpansions_(maxExpansions), outcome_(outcome) {}
+    PlainSearch(Board& board, const SolveLimits& limits, SolveStats& stats)
+        : board_(board), limits_(limits), stats_(stats) {}
 
     std::int32_t run(std::vector<SolutionStep>& solution);
 
@@ -32,9 +33,11 @@ class PlainSearch {
     void restorePrimary();
     void expand(SearchTree& tree, std::int32_t k, std::int32_t p);
 
+    void checkMemory(const SearchTree& tree);
+
     Board& board_;
-    std::uint64_t maxExpansions_;
-    PlainOutcome& outcome_;
+    const SolveLimits& limits_;
+    SolveStats& stats_;
     PrimaryData saved_;
 };
 
@@ -78,6 +81,7 @@ void PlainSearch::expand(SearchTree& tree, std::int32_t k, std::int32_t p) {
                 restorePrimary();
                 continue;
             }
+            ++stats_.pushesTried;
             // 2.4 - 2.5 Keep it unless trapped.
             if (!isTrapped(board_)) {
                 SearchState s = captureState(board_);
@@ -88,13 +92,27 @@ void PlainSearch::expand(SearchTree& tree, std::int32_t k, std::int32_t p) {
             restorePrimary();
         }
     }
-    ++outcome_.nodesExpanded;
+    ++stats_.nodesExpanded;
+    checkMemory(tree);
+}
+
+// Records the tree's memory peak and gives up with std::bad_alloc once it passes the budget.
+void PlainSearch::checkMemory(const SearchTree& tree) {
+    const std::uint64_t bytes = tree.memoryBytes();
+    if (bytes > stats_.peakMemoryBytes) {
+        stats_.peakMemoryBytes = bytes;
+        stats_.peakEntries     = tree.storedCount();
+    }
+    if (bytes > limits_.memoryBudgetBytes) {
+        throw std::bad_alloc();
+    }
 }
 
 std::int32_t PlainSearch::run(std::vector<SolutionStep>& solution) {
     // Setting up.
     SearchState initialState = captureState(board_);
     SearchTree tree(initialState);
+    checkMemory(tree);
     std::int32_t limit = board_.steps;
 
     SearchState current;
@@ -104,6 +122,11 @@ std::int32_t PlainSearch::run(std::vector<SolutionStep>& solution) {
         current = initialState;
         path.assign(1, 0);
         ++limit;
+        ++stats_.passes;
+        stats_.statesStored = tree.storedCount();
+        if (limits_.onProgress) {
+            limits_.onProgress(limit, stats_.statesStored);
+        }
         bool cleanPass = true;
         std::int32_t k = 0;
         for (;;) {
@@ -134,7 +157,7 @@ std::int32_t PlainSearch::run(std::vector<SolutionStep>& solution) {
             board_.restoreSnapshot(current);
             // Step 2.4: rebuild the route from the entries' current nodes.
             if (current.solved) {
-                outcome_.statesStored = tree.storedCount();
+                stats_.statesStored = tree.storedCount();
                 std::vector<SolutionStep> reversed;
                 if (k > 0) {
                     do {
@@ -145,13 +168,15 @@ std::int32_t PlainSearch::run(std::vector<SolutionStep>& solution) {
                     } while (current.level != 0);
                 }
                 solution.insert(solution.end(), reversed.rbegin(), reversed.rend());
+                stats_.solutionPushes = static_cast<std::int32_t>(reversed.size());
                 return board_.steps;
             }
             // Steps 2.5 - 2.6.
             const std::int32_t p = path[static_cast<std::size_t>(k)];
             if (!tree.nodeAt(k, p).expanded) {
-                if (maxExpansions_ != 0 && outcome_.nodesExpanded >= maxExpansions_) {
-                    outcome_.capped = true;
+                if (limits_.shouldStop && limits_.shouldStop()) {
+                    stats_.statesStored = tree.storedCount();
+                    stats_.aborted      = true;
                     return -1;
                 }
                 expand(tree, k, p);
@@ -162,7 +187,7 @@ std::int32_t PlainSearch::run(std::vector<SolutionStep>& solution) {
         }
         // Step 3.
         if (cleanPass) {
-            outcome_.statesStored = tree.storedCount();
+            stats_.statesStored = tree.storedCount();
             return -1;
         }
     }
@@ -170,11 +195,21 @@ std::int32_t PlainSearch::run(std::vector<SolutionStep>& solution) {
 
 } // namespace
 
-PlainOutcome solve(Board board, std::vector<SolutionStep>& solution, std::uint64_t maxExpansions) {
-    PlainOutcome outcome;
-    PlainSearch search(board, maxExpansions, outcome);
-    outcome.result = search.run(solution);
-    return outcome;
+std::int32_t solve(Board board, std::vector<SolutionStep>& solution, const SolveLimits& limits,
+                   SolveStats* stats) {
+    SolveStats localStats;
+    SolveStats& figures = stats != nullptr ? *stats : localStats;
+    figures             = SolveStats{};
+    PlainSearch search(board, limits, figures);
+    return search.run(solution);
+}
+
+SolveLimits expansionCap(std::uint64_t maxExpansions) {
+    SolveLimits limits;
+    limits.shouldStop = [asked = std::uint64_t{0}, maxExpansions]() mutable {
+        return asked++ >= maxExpansions;
+    };
+    return limits;
 }
 
 } // namespace goalbox::plain
