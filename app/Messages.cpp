@@ -36,8 +36,13 @@ const std::string_view NO_SOLUTION           = "证明无解！";
 const std::string_view SOLVE_TIME            = "\n求解结束,总共用时:";
 const std::string_view SOLVE_ROUTE           = "求解路线：";
 const std::string_view SOLVE_OUT_OF_MEMORY   = "内存不足，求解已停止，棋盘保持原样。按任意键继续。";
-const std::string_view SOLVE_PROGRESS        = "步数上限:";
-const std::string_view SOLVE_PROGRESS_STATES = "  已存局面:";
+// The progress line: "寻找最少步数，至少58步  已存局面:1234" while the fewest steps are not
+// known, "最少116步，整理路线40/116  已存局面:1234" once they are.
+const std::string_view SOLVE_PROGRESS_BOUND   = "寻找最少步数，至少";
+const std::string_view SOLVE_PROGRESS_FEWEST  = "最少";
+const std::string_view SOLVE_PROGRESS_STEPS   = "步";
+const std::string_view SOLVE_PROGRESS_ROUTE   = "，整理路线";
+const std::string_view SOLVE_PROGRESS_STATES  = "  已存局面:";
 
 const std::string_view SYMBOL_OUTSIDE     = "　";
 const std::string_view SYMBOL_WALL        = "▓";
@@ -72,7 +77,10 @@ std::string_view allTexts() {
                                    SOLVE_TIME,
                                    SOLVE_ROUTE,
                                    SOLVE_OUT_OF_MEMORY,
-                                   SOLVE_PROGRESS,
+                                   SOLVE_PROGRESS_BOUND,
+                                   SOLVE_PROGRESS_FEWEST,
+                                   SOLVE_PROGRESS_STEPS,
+                                   SOLVE_PROGRESS_ROUTE,
                                    SOLVE_PROGRESS_STATES,
                                    SYMBOL_OUTSIDE,
                                    SYMBOL_WALL,

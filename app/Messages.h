@@ -26,7 +26,10 @@ extern const std::string_view NO_SOLUTION;
 extern const std::string_view SOLVE_TIME;
 extern const std::string_view SOLVE_ROUTE;
 extern const std::string_view SOLVE_OUT_OF_MEMORY;
-extern const std::string_view SOLVE_PROGRESS;
+extern const std::string_view SOLVE_PROGRESS_BOUND;
+extern const std::string_view SOLVE_PROGRESS_FEWEST;
+extern const std::string_view SOLVE_PROGRESS_STEPS;
+extern const std::string_view SOLVE_PROGRESS_ROUTE;
 extern const std::string_view SOLVE_PROGRESS_STATES;
 
 // Board symbols, indexed like the cell codes they stand for, and the player.

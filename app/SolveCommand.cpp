@@ -26,15 +26,24 @@ class ProgressLine {
   public:
     explicit ProgressLine(GameIo& io) : io_(io), last_(io.clockMillis()) {}
 
-    void show(std::int32_t limit, std::uint64_t statesStored) {
+    // First the least steps a solution can still have, rising; once a solution with that many
+    // is found, the steps worked through of them.
+    void show(const SolveProgress& progress) {
         const std::int64_t now = io_.clockMillis();
         if (now - last_ < PROGRESS_INTERVAL_MILLIS) {
             return;
         }
-        last_  = now;
-        shown_ = true;
-        io_.out() << '\r' << text::SOLVE_PROGRESS << limit << text::SOLVE_PROGRESS_STATES
-                  << statesStored << "\x1b[K" << std::flush;
+        last_             = now;
+        shown_            = true;
+        std::ostream& out = io_.out();
+        out << '\r';
+        if (progress.boundReached) {
+            out << text::SOLVE_PROGRESS_FEWEST << progress.bound << text::SOLVE_PROGRESS_STEPS
+                << text::SOLVE_PROGRESS_ROUTE << progress.done << '/' << progress.bound;
+        } else {
+            out << text::SOLVE_PROGRESS_BOUND << progress.bound << text::SOLVE_PROGRESS_STEPS;
+        }
+        out << text::SOLVE_PROGRESS_STATES << progress.statesStored << "\x1b[K" << std::flush;
     }
     void wipe() {
         if (shown_) {
@@ -63,9 +72,7 @@ bool solveCommand(GameIo& io, Board& board) {
     ProgressLine progress(io);
     SolveLimits limits;
     if (io.isTerminal()) {
-        limits.onProgress = [&progress](std::int32_t limit, std::uint64_t statesStored) {
-            progress.show(limit, statesStored);
-        };
+        limits.onProgress = [&progress](const SolveProgress& now) { progress.show(now); };
     }
     std::int32_t result = -1;
     try {

@@ -275,9 +275,8 @@ void printLevel(int width, const std::string& label, const LevelFigures& f,
         const char* what = f.outOfMemory ? "memory" : f.capped ? "capped" : "unsolvable";
         std::printf("%-25s", what);
     }
-    std::printf("  nodes %10llu  guided %10llu  states %10llu  passes %5d  B/pos %5.1f  ms %10.1f",
+    std::printf("  nodes %10llu  states %10llu  passes %5d  B/pos %5.1f  ms %10.1f",
                 static_cast<unsigned long long>(f.stats.nodesExpanded),
-                static_cast<unsigned long long>(f.stats.guidedExpanded),
                 static_cast<unsigned long long>(f.stats.statesStored), f.stats.passes,
                 bytesPerPosition(f.stats), f.millis);
     std::printf("  cpu ms %10.1f", f.cpuMillis);

@@ -125,7 +125,10 @@ std::int32_t PlainSearch::run(std::vector<SolutionStep>& solution) {
         ++stats_.passes;
         stats_.statesStored = tree.storedCount();
         if (limits_.onProgress) {
-            limits_.onProgress(limit, stats_.statesStored);
+            SolveProgress progress;
+            progress.bound        = limit;
+            progress.statesStored = stats_.statesStored;
+            limits_.onProgress(progress);
         }
         bool cleanPass = true;
         std::int32_t k = 0;

@@ -25,10 +25,10 @@ namespace goalbox::plain {
 // limits.shouldStop is asked exactly once before each expansion (a node's pushes generated),
 // and never elsewhere, so a stop that counts its calls caps the search at a number of
 // expansions that does not depend on the machine: see expansionCap. limits.onProgress is
-// told the step limit and the positions stored at the start of every pass.
+// told the step limit (as bound) and the positions stored at the start of every pass.
 //
 // stats receives nodesExpanded, statesStored, pushesTried, passes, solutionPushes, aborted and
-// the memory peak with its positions; the guided search's fields stay 0 and stepBound -1.
+// the memory peak with its positions; stepBound stays -1.
 std::int32_t solve(Board board, std::vector<SolutionStep>& solution, const SolveLimits& limits,
                    SolveStats* stats);
 

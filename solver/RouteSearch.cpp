@@ -85,6 +85,10 @@ void RouteSearch::queue(std::uint32_t entry) {
     const std::int32_t sum   = steps + knownEstimate(entry);
     if (sum <= layerSum_) {
         pushCounted(layer_[static_cast<std::size_t>(steps)], entry, queueBytes_);
+        if ((flags_[entry] & SOLVED) != 0 && !boundReached_) {
+            boundReached_ = true; // a solution with the fewest steps there can be
+            control_.report(progress(0));
+        }
         return;
     }
     const auto at = static_cast<std::size_t>(sum);
@@ -93,6 +97,14 @@ void RouteSearch::queue(std::uint32_t entry) {
         later_.resize(at + 1);
     }
     pushCounted(later_[at], entry, queueBytes_);
+}
+
+SolveProgress RouteSearch::progress(std::int32_t steps) const {
+    SolveProgress now;
+    now.bound        = layerSum_;
+    now.boundReached = boundReached_;
+    now.done         = boundReached_ ? steps : 0;
+    return now;
 }
 
 // Makes the least later sum the current layer, its entries sorted by steps. False when
@@ -113,6 +125,7 @@ bool RouteSearch::openNextLayer() {
     for (const std::uint32_t entry : later_[sum]) {
         if ((flags_[entry] & CLOSED) == 0 && steps_[entry] + knownEstimate(entry) == layerSum_) {
             pushCounted(layer_[static_cast<std::size_t>(steps_[entry])], entry, queueBytes_);
+            boundReached_ = boundReached_ || (flags_[entry] & SOLVED) != 0;
         }
     }
     releaseCounted(later_[sum], queueBytes_);
@@ -178,7 +191,7 @@ bool RouteSearch::precedes(std::uint32_t a, std::uint32_t b) const {
     return pushRank(childA) < pushRank(childB);
 }
 
-bool RouteSearch::expand(std::uint32_t entry, bool trapped) {
+void RouteSearch::expand(std::uint32_t entry, bool trapped) {
     // 1. Put the board in the position and generate its pushes.
     const std::uint64_t* stored = store_.key(entry);
     std::copy(stored, stored + level_.keyWords, parentKey_.begin());
@@ -240,14 +253,16 @@ bool RouteSearch::expand(std::uint32_t entry, bool trapped) {
     if (!looked) {
         flags_[entry] |= LOOKED;
         if (ahead == LowerBound::DEAD) {
-            flags_[entry] |= CLOSED; // no push leads to a position that can be solved
-            return false;
+            // No push leads to a position that can be solved: expanded, without children.
+            flags_[entry] |= CLOSED;
+            countExpansion();
+            return;
         }
         if (ahead > knownEstimate(entry)) {
             estimate_[entry] = kept(ahead);
             if (steps_[entry] + knownEstimate(entry) > layerSum_) {
                 queue(entry);
-                return false;
+                return;
             }
         }
     }
@@ -282,12 +297,24 @@ bool RouteSearch::expand(std::uint32_t entry, bool trapped) {
                        estimate.value, estimate.exact));
     }
     flags_[entry] |= CLOSED;
+    countExpansion();
+}
+
+// Counts an expansion. A search that has grown gets the tables of box sets, which take
+// longer to set up than most small searches take.
+void RouteSearch::countExpansion() {
     SolveStats& stats = control_.stats();
     ++stats.nodesExpanded;
     stats.statesStored = store_.size();
     stats.pushesTried  = generator_.pushesTried();
+    if (stats.nodesExpanded == PAIRS_AFTER) {
+        refreshAfter(subsets_.addPairs(), true);
+    } else if (stats.nodesExpanded == TRIPLES_AFTER) {
+        refreshAfter(subsets_.addTriples(), true);
+    } else if (stats.nodesExpanded == QUADRUPLES_AFTER) {
+        refreshAfter(subsets_.addQuadruples(), false);
+    }
     control_.checkMemory(memoryBytes(), store_.size());
-    return true;
 }
 
 // The first solved position has come up with the fewest steps C: every solved position with C
@@ -361,11 +388,11 @@ std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
     // 2. Layer after layer of equal steps + estimate, each by ascending steps.
     while (openNextLayer()) {
         ++stats.passes;
-        control_.report(layerSum_);
+        control_.report(progress(0));
         for (std::size_t steps = 0; steps < layer_.size(); ++steps) {
             std::vector<std::uint32_t>& stack = layer_[steps];
             while (!stack.empty()) {
-                if (control_.stopRequested(layerSum_)) {
+                if (control_.stopRequested(progress(static_cast<std::int32_t>(steps)))) {
                     return -1;
                 }
                 const std::uint32_t entry = stack.back();
@@ -393,16 +420,8 @@ std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
                 if ((flags_[entry] & SOLVED) != 0) {
                     return finish(entry, solution);
                 }
-                // 2.4 Expand it. A search that has grown gets the table of dead quadruples,
-                //     which would cost more than most small searches take to set up.
+                // 2.4 Expand it.
                 expand(entry, startTrapped && entry == start);
-                if (stats.nodesExpanded == PAIRS_AFTER) {
-                    refreshAfter(subsets_.addPairs(), true);
-                } else if (stats.nodesExpanded == TRIPLES_AFTER) {
-                    refreshAfter(subsets_.addTriples(), true);
-                } else if (stats.nodesExpanded == QUADRUPLES_AFTER) {
-                    refreshAfter(subsets_.addQuadruples(), false);
-                }
             }
             releaseCounted(stack, queueBytes_);
         }

@@ -66,7 +66,9 @@ class RouteSearch {
     std::int32_t exactEstimate(std::uint32_t entry);
     void queue(std::uint32_t entry);
     bool openNextLayer();
-    bool expand(std::uint32_t entry, bool trapped);
+    SolveProgress progress(std::int32_t steps) const;
+    void expand(std::uint32_t entry, bool trapped);
+    void countExpansion();
     void refreshAfter(bool added, bool bounds);
     std::int32_t playerFloor(const std::uint64_t* key) const;
     bool precedes(std::uint32_t a, std::uint32_t b) const;
@@ -96,6 +98,7 @@ class RouteSearch {
     // entry whose steps or estimate changed after it was queued is queued again and its old
     // place skipped.
     std::int32_t layerSum_ = -1;
+    bool boundReached_     = false; // a solved position lies in the current layer
     std::vector<std::vector<std::uint32_t>> layer_;
     std::vector<std::vector<std::uint32_t>> later_;
     std::uint64_t queueBytes_ = 0;

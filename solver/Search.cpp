@@ -1,9 +1,5 @@
-// The search of the S command. Its answer is what the passes of BoundedPasses find: depth-first
-// descents with a step limit growing by one over a tree that stays from pass to pass, the first
-// solved position entered giving the route. Before them, GuidedSearch finds the fewest steps C
-// of any solution, or that there is none, which settles a level without a solution at once and
-// lets the passes leave out every position that cannot lie on the route. Both work on one
-// PositionGraph, which generates the pushes of a position once for both.
+// The search of the S command: the level's fixed facts, its bounds and its push generator, and
+// the sweep of RouteSearch that finds the route of the passes.
 #include "solver/Search.h"
 
 #include <cstddef>
@@ -45,10 +41,13 @@ std::int32_t solve(Board board, std::vector<SolutionStep>& solution, const Solve
 
     // 1. A solved board: the first pass enters the root and ends there.
     if (board.isSolved()) {
-        figures.passes       = 1;
         figures.statesStored = 1;
         figures.stepBound    = board.steps;
-        control.report(board.steps + 1);
+        SolveProgress solved;
+        solved.bound        = board.steps;
+        solved.boundReached = true;
+        solved.done         = board.steps;
+        control.report(solved);
         return board.steps;
     }
 

@@ -16,6 +16,17 @@ inline constexpr std::uint64_t DEFAULT_MEMORY_BUDGET = std::uint64_t{1} << 30;
 void setDefaultMemoryBudget(std::uint64_t bytes);
 std::uint64_t defaultMemoryBudget();
 
+// Where a search stands, for a progress display. A search first raises the least number of
+// steps that a solution can still have (bound, rising); once it has found a solution with
+// exactly that many (bound is then the fewest steps), it still works through the positions
+// that may lie on the route, by steps from 0 up to bound (done, rising).
+struct SolveProgress {
+    std::int32_t bound         = 0;
+    bool boundReached          = false; // a solution with bound steps has been found
+    std::int32_t done          = 0;     // the steps worked through, while boundReached
+    std::uint64_t statesStored = 0;
+};
+
 // Bounds of one search. The search itself never reads a clock: a time cap is the caller's
 // shouldStop, asked now and then while the search runs.
 struct SolveLimits {
@@ -23,28 +34,22 @@ struct SolveLimits {
     std::uint64_t memoryBudgetBytes = defaultMemoryBudget();
     // Empty: no cap. Returning true ends the search as aborted (result -1, stats->aborted).
     std::function<bool()> shouldStop;
-    // Empty: nothing. Otherwise told the current step limit and the number of positions stored,
-    // at the start of every pass and now and then during one; for a progress display. Before
-    // the passes, while the guided search looks for the fewest steps, the limit is that
-    // search's current lower bound on them.
-    std::function<void(std::int32_t limit, std::uint64_t statesStored)> onProgress;
+    // Empty: nothing. Otherwise told where the search stands whenever the bound rises, when it
+    // is reached, and now and then in between.
+    std::function<void(const SolveProgress&)> onProgress;
 };
 
-// Figures of one search, for the bench. The counts cover both searches of a call: the guided
-// search that finds the fewest steps and the passes that then find the route.
+// Figures of one search, for the bench.
 struct SolveStats {
     std::uint64_t nodesExpanded   = 0; // positions whose pushes were generated
-    std::uint64_t statesStored    = 0; // store entries added, the initial state included
+    std::uint64_t statesStored    = 0; // positions stored, the initial one included
     std::uint64_t pushesTried     = 0; // trial pushes that move accepted
     std::uint64_t peakMemoryBytes = 0;
-    std::int32_t passes           = 0;     // passes begun
-    std::int32_t solutionPushes   = 0;     // steps appended to the solution, 0 when none
-    bool aborted                  = false; // stopped by shouldStop before an answer
-    // The guided search's share of nodesExpanded and statesStored, and the fewest steps it
-    // found (-1: none, or it did not end).
-    std::uint64_t guidedExpanded = 0;
-    std::uint64_t guidedStored   = 0;
-    std::int32_t stepBound       = -1;
+    // The passes of the plain search; the values of the bound that solve's search went through.
+    std::int32_t passes         = 0;
+    std::int32_t solutionPushes = 0;     // steps appended to the solution, 0 when none
+    bool aborted                = false; // stopped by shouldStop before an answer
+    std::int32_t stepBound      = -1;    // the fewest steps (-1: no solution, or not ended)
     // The positions stored when the memory peak was reached: peakMemoryBytes / peakEntries is
     // the memory per stored position.
     std::uint64_t peakEntries = 0;
@@ -56,10 +61,9 @@ struct SolveStats {
 // and nothing appended. Returns -1 with the array unchanged when no solution exists.
 //
 // The route is the one that passes of depth-first descent with a step limit growing by one
-// find (the first solved position that the last pass enters). A guided search first finds the
-// fewest steps C, or that there is no solution; the passes then leave out every position whose
-// steps plus a consistent lower bound on the steps still needed exceed C, which never changes
-// the route.
+// find (the first solved position that the last pass enters; plain::solve in PlainSearch.h
+// is that search). This one finds it in a single best-first sweep (RouteSearch.h), leaving out
+// only positions that lie on no shortest solution, which never changes the route.
 //
 // When the memory budget is passed or memory runs out, everything the search holds is
 // released and std::bad_alloc leaves solve with the array unchanged.

@@ -29,7 +29,7 @@ class SearchControl {
 
     // Called once per turn of a search loop; every STOP_CHECK_INTERVAL turns it reports
     // progress and asks shouldStop.
-    bool stopRequested(std::int32_t limit) {
+    bool stopRequested(const SolveProgress& progress) {
         if (!limits_.shouldStop && !limits_.onProgress) {
             return false;
         }
@@ -37,7 +37,7 @@ class SearchControl {
             return false;
         }
         turnsUntilCheck_ = STOP_CHECK_INTERVAL;
-        report(limit);
+        report(progress);
         if (limits_.shouldStop && limits_.shouldStop()) {
             stats_.aborted = true;
             return true;
@@ -45,9 +45,10 @@ class SearchControl {
         return false;
     }
 
-    void report(std::int32_t limit) const {
+    void report(SolveProgress progress) const {
         if (limits_.onProgress) {
-            limits_.onProgress(limit, stats_.statesStored);
+            progress.statesStored = stats_.statesStored;
+            limits_.onProgress(progress);
         }
     }
 

@@ -44,11 +44,25 @@ TEST_F(SolveCommandTest, ProgressLineOnlyOnATerminalAndWipedBeforeTheAnswer) {
     test::ScriptedIo terminal("ab", true, 300);
     EXPECT_TRUE(solveCommand(terminal, board));
     const std::string shown = terminal.written();
-    const std::size_t line  = shown.find("\r步数上限:");
+    // Without a solution the line only ever shows the least steps a solution could still have.
+    const std::size_t line = shown.find("\r寻找最少步数，至少");
     ASSERT_NE(line, std::string::npos);
-    EXPECT_NE(shown.find("  已存局面:", line), std::string::npos);
+    EXPECT_NE(shown.find("步  已存局面:", line), std::string::npos);
+    EXPECT_EQ(shown.find("整理路线"), std::string::npos);
     // The status line is wiped before the answer is written.
     EXPECT_NE(shown.find("\r\x1b[K证明无解！\n"), std::string::npos);
+
+    // With one, it then shows the fewest steps and how far the route has come, as "n/C".
+    Board solvable =
+        test::boardFromRows({"############", "#          #", "#  $  $  $ #", "#   @      #",
+                             "#  $    $  #", "#   .....  #", "############"});
+    test::ScriptedIo solving("ab", true, 300);
+    EXPECT_TRUE(solveCommand(solving, solvable));
+    const std::string route  = solving.written();
+    const std::size_t fewest = route.find("\r最少38步，整理路线");
+    ASSERT_NE(fewest, std::string::npos);
+    EXPECT_NE(route.find("/38  已存局面:", fewest), std::string::npos);
+    EXPECT_LT(route.find("\r寻找最少步数，至少"), fewest);
 
     test::ScriptedIo pipe("ab", false, 300);
     EXPECT_TRUE(solveCommand(pipe, board));

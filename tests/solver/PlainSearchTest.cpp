@@ -61,7 +61,7 @@ TEST(PlainSearch, MemoryBudgetAndProgressReports) {
     const Board board = smallRoom();
     SolveLimits watched;
     std::vector<std::int32_t> limits;
-    watched.onProgress = [&limits](std::int32_t limit, std::uint64_t) { limits.push_back(limit); };
+    watched.onProgress = [&limits](const SolveProgress& now) { limits.push_back(now.bound); };
     std::vector<SolutionStep> solution = EARLIER;
     SolveStats full;
     const std::int32_t result = plain::solve(board, solution, watched, &full);

@@ -24,16 +24,16 @@ std::int32_t solveWithStats(const Board& board, std::vector<SolutionStep>& solut
     return solve(board, solution, SolveLimits{}, &stats);
 }
 
-// An open room with three boxes far from their goals: thousands of positions to search.
+// An open room with five boxes far from their goals: thousands of positions to search.
 Board openRoom() {
     return boardFromRows({
-        "##########",
-        "#        #",
-        "#  $  $  #",
-        "#   @    #",
-        "#  $     #",
-        "#   ...  #",
-        "##########",
+        "############",
+        "#          #",
+        "#  $  $  $ #",
+        "#   @      #",
+        "#  $    $  #",
+        "#   .....  #",
+        "############",
     });
 }
 
@@ -47,7 +47,7 @@ TEST(Solve, AlreadySolvedBoardGivesItsStepsAndNoPush) {
     EXPECT_EQ(stats.pushesTried, 0u);
 }
 
-TEST(Solve, BoardsWithoutSolutionEndInTheGuidedSearch) {
+TEST(Solve, BoardsWithoutSolution) {
     struct Case {
         const char* name;
         std::vector<std::string> rows;
@@ -68,10 +68,8 @@ TEST(Solve, BoardsWithoutSolutionEndInTheGuidedSearch) {
         SolveStats stats;
         EXPECT_EQ(solveWithStats(boardFromRows(c.rows), solution, stats), -1);
         EXPECT_EQ(solution, EARLIER);
-        EXPECT_EQ(stats.passes, 0);
         EXPECT_EQ(stats.stepBound, -1);
         EXPECT_EQ(stats.nodesExpanded, c.nodesExpanded);
-        EXPECT_EQ(stats.guidedExpanded, c.nodesExpanded);
         EXPECT_EQ(stats.pushesTried, c.pushesTried);
         EXPECT_EQ(stats.statesStored, 1u);
         EXPECT_GT(stats.peakMemoryBytes, 0u);
@@ -79,9 +77,9 @@ TEST(Solve, BoardsWithoutSolutionEndInTheGuidedSearch) {
     }
 }
 
-// Solvable boards: the fewest steps counting those already made, found in the pass of that
-// length, and among equal solutions the one whose first different push has the lower
-// direction (right, down, up, left), then the box on the lower cell.
+// Solvable boards: the fewest steps counting those already made, and among equal solutions the
+// one whose first different push has the lower direction (right, down, up, left), then the box
+// on the lower cell.
 TEST(Solve, FewestStepsAndTheTieRules) {
     struct Case {
         const char* name;
@@ -127,8 +125,7 @@ TEST(Solve, FewestStepsAndTheTieRules) {
         expected.insert(expected.end(), c.route.begin(), c.route.end());
         EXPECT_EQ(solution, expected);
         EXPECT_EQ(stats.solutionPushes, static_cast<std::int32_t>(c.route.size()));
-        // Found in the first pass whose limit reaches the result.
-        EXPECT_EQ(stats.passes, c.result - c.startSteps);
+        EXPECT_EQ(stats.stepBound, c.result);
     }
 }
 
@@ -194,20 +191,7 @@ TEST(Solve, StopRequestAbortsWithoutAnswer) {
     EXPECT_EQ(solve(openRoom(), solution, limits, &stats), -1);
     EXPECT_TRUE(stats.aborted);
     EXPECT_EQ(asked, 2);
-    EXPECT_EQ(stats.passes, 0); // stopped in the guided search
-    EXPECT_EQ(solution, EARLIER);
-
-    // A stop request reaches the passes too. The first pass has limit 1; the guided search
-    // reports its bound, which starts at the estimate of the start, far above 1 here.
-    bool passesBegun  = false;
-    limits.onProgress = [&passesBegun](std::int32_t limit, std::uint64_t) {
-        passesBegun = passesBegun || limit == 1;
-    };
-    limits.shouldStop = [&passesBegun] { return passesBegun; };
-    stats             = SolveStats{};
-    EXPECT_EQ(solve(openRoom(), solution, limits, &stats), -1);
-    EXPECT_TRUE(stats.aborted);
-    EXPECT_GT(stats.passes, 0);
+    EXPECT_EQ(stats.stepBound, -1);
     EXPECT_EQ(solution, EARLIER);
 
     // A stop condition that never holds changes nothing about the search.
@@ -224,38 +208,39 @@ TEST(Solve, StopRequestAbortsWithoutAnswer) {
     EXPECT_FALSE(cappedStats.aborted);
 }
 
-TEST(Solve, ProgressReportsEveryPassLimitAndChangesNothing) {
-    const Board board = boardFromRows({"#########", "#@    $.#", "#########"});
-    std::vector<std::int32_t> limits;
-    std::uint64_t lastStored = 0;
-    SolveLimits watched;
-    watched.onProgress = [&](std::int32_t limit, std::uint64_t stored) {
-        if (limits.empty() || limits.back() != limit) {
-            limits.push_back(limit);
+// The progress reports read as a player reads them: the least steps a solution can have rise
+// until a solution with that many is found, which is the answer, and then the steps worked
+// through rise up to it. Watching changes nothing.
+TEST(Solve, ProgressRisesToTheFewestStepsAndChangesNothing) {
+    for (const Board& board :
+         {boardFromRows({"#########", "#@    $.#", "#########"}), openRoom()}) {
+        std::vector<SolveProgress> reports;
+        SolveLimits watched;
+        watched.onProgress = [&reports](const SolveProgress& now) { reports.push_back(now); };
+        std::vector<SolutionStep> solution;
+        std::vector<SolutionStep> unwatched;
+        SolveStats stats;
+        SolveStats plainStats;
+        const std::int32_t best = solve(board, solution, watched, &stats);
+        EXPECT_EQ(best, solveWithStats(board, unwatched, plainStats));
+        EXPECT_EQ(solution, unwatched);
+        EXPECT_EQ(stats.nodesExpanded, plainStats.nodesExpanded);
+        ASSERT_FALSE(reports.empty());
+        EXPECT_TRUE(reports.back().boundReached);
+        EXPECT_EQ(reports.back().bound, best);
+        for (std::size_t i = 0; i < reports.size(); ++i) {
+            const SolveProgress& now = reports[i];
+            EXPECT_LE(now.bound, best);
+            EXPECT_LE(now.done, now.bound);
+            EXPECT_TRUE(now.boundReached || now.done == 0);
+            if (i > 0) {
+                const SolveProgress& before = reports[i - 1];
+                EXPECT_GE(now.bound, before.bound);
+                EXPECT_GE(now.statesStored, before.statesStored);
+                EXPECT_TRUE(now.boundReached || !before.boundReached);
+                EXPECT_TRUE(!now.boundReached || !before.boundReached || now.done >= before.done);
+            }
         }
-        EXPECT_GE(stored, lastStored);
-        lastStored = stored;
-    };
-    std::vector<SolutionStep> solution;
-    SolveStats stats;
-    EXPECT_EQ(solve(board, solution, watched, &stats), 5);
-    EXPECT_EQ(solution, (std::vector<SolutionStep>{{14, DIR_RIGHT}}));
-    EXPECT_EQ(limits, (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
-
-    // A longer search reports the guided search's rising bound first, then every pass.
-    limits.clear();
-    lastStored              = 0;
-    const std::int32_t best = solve(openRoom(), solution, watched, &stats);
-    ASSERT_EQ(best, stats.stepBound);
-    ASSERT_GE(limits.size(), static_cast<std::size_t>(best));
-    const std::size_t passesFrom = limits.size() - static_cast<std::size_t>(best);
-    for (std::size_t i = 0; i < passesFrom; ++i) {
-        EXPECT_LE(limits[i], best);
-        EXPECT_TRUE(i == 0 || limits[i - 1] < limits[i]);
-    }
-    EXPECT_GT(passesFrom, 0u);
-    for (std::int32_t pass = 1; pass <= best; ++pass) {
-        EXPECT_EQ(limits[passesFrom + static_cast<std::size_t>(pass) - 1], pass);
     }
 }
 
