@@ -45,6 +45,10 @@ class BoxSubsets {
     // Adds the triple table after the pair table, on levels of up to MAX_TRIPLE_FLOOR floor
     // cells; false when the level gets none.
     bool addTriples();
+    // Whether addTriples will add a table (the level's floor allows it).
+    bool canAddTriples() const {
+        return !binom_.empty() && level_.floorCount >= 3 && level_.floorCount <= MAX_TRIPLE_FLOOR;
+    }
 
     // Adds the table of dead box quadruples (levels of up to MAX_TRIPLE_FLOOR floor cells):
     // the player regions (the floor less the four cells falls into a few regions) from which

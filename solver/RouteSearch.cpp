@@ -46,8 +46,8 @@ void releaseCounted(std::vector<std::uint32_t>& stack, std::uint64_t& bytes) {
 RouteSearch::RouteSearch(const StaticLevel& level, LowerBound& bound, PushGenerator& generator,
                          SearchControl& control)
     : level_(level), bound_(bound), generator_(generator), control_(control),
-      freezeTest_(level, bound), subsets_(level), store_(level.keyWords),
-      parentKey_(static_cast<std::size_t>(level.keyWords)) {}
+      freezeTest_(level, bound), subsets_(level), useAssignment_(!subsets_.canAddTriples()),
+      store_(level.keyWords), parentKey_(static_cast<std::size_t>(level.keyWords)) {}
 
 std::uint32_t RouteSearch::addEntry(const std::uint64_t* key, std::uint64_t hash,
                                     std::int16_t steps, std::uint32_t parent, bool solved,
@@ -70,8 +70,9 @@ std::int32_t RouteSearch::knownEstimate(std::uint32_t entry) const {
 std::int32_t RouteSearch::exactEstimate(std::uint32_t entry) {
     if ((flags_[entry] & EXACT) == 0) {
         const std::uint64_t* key = store_.key(entry);
-        const std::int32_t pairs = subsets_.bound(key, playerFloor(key));
-        estimate_[entry]         = kept(std::max(bound_.estimate(key), pairs));
+        const std::int32_t sets  = subsets_.bound(key, playerFloor(key));
+        const std::int32_t boxes = useAssignment_ ? bound_.estimate(key) : bound_.nearestSum(key);
+        estimate_[entry]         = kept(std::max(boxes, sets));
         flags_[entry] |= EXACT;
     }
     return knownEstimate(entry);
@@ -215,8 +216,9 @@ void RouteSearch::expand(std::uint32_t entry, bool trapped) {
     //    share changes), and what consistency leaves of the entry's bounds (the assignment
     //    drops by at most one per push, the full estimate by at most the push's cost). DEAD
     //    for a position that cannot be solved.
-    const bool looked                 = (flags_[entry] & LOOKED) != 0;
-    const std::int32_t parentBound    = bound_.remembered(parentKey_.data());
+    const bool looked = (flags_[entry] & LOOKED) != 0;
+    const std::int32_t parentBound =
+        useAssignment_ ? bound_.remembered(parentKey_.data()) : LowerBound::DEAD;
     const std::int32_t parentEstimate = knownEstimate(entry);
     const std::int32_t parentNearest  = bound_.nearestSum(parentKey_.data());
     const std::int32_t offGoal        = offGoalCount(level_, parentKey_.data());
@@ -234,11 +236,12 @@ void RouteSearch::expand(std::uint32_t entry, bool trapped) {
         const bool solved        = hasBoxes && childOffGoal == 0;
         std::int32_t estimate    = 0;
         if (!solved) {
-            estimate = arriving == LowerBound::DEAD || freezeTest_.isFrozenOffGoal(key, push.to) ||
-                               subsets_.isDeadAfterPush(key, to, from)
-                           ? LowerBound::DEAD
-                           : std::max({parentNearest - bound_.nearestPushes(from) + arriving,
-                                       parentBound - 1, parentEstimate - push.cost});
+            estimate =
+                arriving == LowerBound::DEAD || freezeTest_.isFrozenOffGoal(key, push.to) ||
+                        subsets_.isDeadAfterPush(key, to, from)
+                    ? LowerBound::DEAD
+                    : std::max({parentNearest - bound_.nearestPushes(from) + arriving,
+                                useAssignment_ ? parentBound - 1 : 0, parentEstimate - push.cost});
         }
         // Only a solved position has its full estimate at once; the others get it when they
         // come up.

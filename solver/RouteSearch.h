@@ -83,6 +83,11 @@ class RouteSearch {
     SearchControl& control_;
     FreezeTest freezeTest_;
     BoxSubsets subsets_;
+    // The assignment of boxes to goals (LowerBound::estimate) is part of the bound only on
+    // levels that get no triple table: once a search has it, the largest bound of three boxes
+    // alone is almost always larger and much cheaper. Settled when the search starts, so the
+    // bound only ever grows.
+    bool useAssignment_;
     PositionStore store_;
 
     // Per entry: the fewest steps found so far (final once expanded), the estimate of the steps
