@@ -190,6 +190,9 @@ bool BoxSubsets::addTriples() {
     tripleCount_             = static_cast<std::size_t>(binom_[floorCount_ * BINOM_STRIDE + 3]);
     tripleSteps_             = fewestSteps(3);
     const std::size_t floors = floorCount_;
+    if (level_.floorCount > MAX_MASK_FLOOR) {
+        return true; // the test after a push reads pairs only
+    }
     // The triples that fail where none of their pairs does, for the test after a push.
     thirdCells_.assign(pairCount_, 0);
     std::array<std::int32_t, 3> set{0, 1, 2};
@@ -223,7 +226,7 @@ bool BoxSubsets::addTriples() {
 // 1 (0 on the cells), and a search backwards over pulls from every set of four goals marking the
 // regions from which each quadruple can be solved.
 bool BoxSubsets::addQuadruples() {
-    if (tripleSteps_.empty() || level_.floorCount < 4 || !quadDead_.empty()) {
+    if (thirdCells_.empty() || level_.floorCount < 4 || !quadDead_.empty()) {
         return false;
     }
     constexpr std::int32_t SIZE        = 4;
@@ -392,7 +395,7 @@ bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
             dead = true;
             return;
         }
-        if (triples == nullptr) {
+        if (thirdCells_.empty()) {
             return;
         }
         // The triples with a third box above other, so that each is read once.

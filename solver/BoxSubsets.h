@@ -32,8 +32,10 @@ namespace goalbox {
 class BoxSubsets {
   public:
     static constexpr std::int32_t MAX_PAIR_FLOOR   = 128;
-    static constexpr std::int32_t MAX_TRIPLE_FLOOR = 64;
-    static constexpr std::int32_t DEAD             = 1 << 28; // as LowerBound::DEAD
+    static constexpr std::int32_t MAX_TRIPLE_FLOOR = 96;
+    // The tests of dead triples and quadruples after a push keep cells in one word.
+    static constexpr std::int32_t MAX_MASK_FLOOR = 64;
+    static constexpr std::int32_t DEAD           = 1 << 28; // as LowerBound::DEAD
 
     // No tables yet: a search adds them as it grows, since setting them up takes longer than
     // most small searches take. Each table added makes the bound grow; it stays consistent.
@@ -50,7 +52,7 @@ class BoxSubsets {
         return !binom_.empty() && level_.floorCount >= 3 && level_.floorCount <= MAX_TRIPLE_FLOOR;
     }
 
-    // Adds the table of dead box quadruples (levels of up to MAX_TRIPLE_FLOOR floor cells):
+    // Adds the table of dead box quadruples (levels of up to MAX_MASK_FLOOR floor cells):
     // the player regions (the floor less the four cells falls into a few regions) from which
     // four boxes alone cannot be solved. It takes a moment to set up, so a search adds it only
     // once it has grown; leaving out more positions that cannot be solved never changes a

@@ -1,6 +1,5 @@
 #include "solver/PositionStore.h"
 
-#include <bit>
 #include <new>
 
 namespace goalbox {
@@ -8,6 +7,9 @@ namespace goalbox {
 namespace {
 
 constexpr std::size_t INITIAL_SLOTS = 1024;
+// The slots keep 32 bits of the hash, from which the first slot is scaled: enough for 2^32
+// slots, that is about three thousand million positions, fewer than entry numbers can count.
+constexpr std::size_t MAX_SLOTS = std::size_t{1} << 32;
 
 // A 64-bit mixing step (the finaliser of a well-known 64-bit hash): every input bit reaches
 // every output bit.
@@ -62,7 +64,7 @@ std::uint32_t PositionStore::find(const std::uint64_t* key, std::uint64_t hash) 
         return NONE;
     }
     const std::uint64_t tag = tagOf(hash);
-    for (std::size_t slot = firstSlot(hash);; slot = (slot + 1) & mask_) {
+    for (std::size_t slot = firstSlot(hash);; slot = nextSlot(slot)) {
         const std::uint64_t held = slots_[slot];
         if (held == 0) {
             return NONE;
@@ -86,7 +88,7 @@ void PositionStore::prefetch(std::uint64_t hash) const {
 void PositionStore::place(std::uint64_t hash, std::uint32_t entry) {
     std::size_t slot = firstSlot(hash);
     while (slots_[slot] != 0) {
-        slot = (slot + 1) & mask_;
+        slot = nextSlot(slot);
     }
     slots_[slot] = tagOf(hash) | (static_cast<std::uint64_t>(entry) + 1);
 }
@@ -96,24 +98,21 @@ std::uint32_t PositionStore::insert(const std::uint64_t* key, std::uint64_t hash
         grow();
     }
     const std::uint32_t entry = count_++;
+    growGently(keys_, wordCount_);
     keys_.insert(keys_.end(), key, key + wordCount_);
     place(hash, entry);
     return entry;
 }
 
+// Grows the table by half: it then holds half as many entries as slots, three in four before
+// the next growth. Slot numbers come from the upper half of the hash, which the slots keep.
 void PositionStore::grow() {
-    const std::size_t size = slots_.empty() ? INITIAL_SLOTS : slots_.size() * 2;
-    const auto bits        = static_cast<int>(std::bit_width(size)) - 1;
-    // The slot numbers come from the top bits of the hash, of which the slots keep 32: enough
-    // for 2^32 slots, that is about three thousand million positions, fewer than entry numbers
-    // can count.
-    if (bits > 32) {
+    const std::size_t size = slots_.empty() ? INITIAL_SLOTS : slots_.size() + slots_.size() / 2;
+    if (size > MAX_SLOTS) {
         throw std::bad_alloc();
     }
     std::vector<std::uint64_t> old(size, 0);
     old.swap(slots_);
-    mask_  = size - 1;
-    shift_ = 64 - bits;
     for (const std::uint64_t held : old) {
         if (held != 0) {
             place(tagOf(held), entryOf(held));
@@ -129,8 +128,6 @@ void PositionStore::clear() {
     std::vector<std::uint64_t>().swap(keys_);
     std::vector<std::uint64_t>().swap(slots_);
     count_ = 0;
-    mask_  = 0;
-    shift_ = 64;
 }
 
 } // namespace goalbox

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <new>
 
+#include "solver/GentleGrowth.h"
+
 namespace goalbox {
 namespace {
 
@@ -53,6 +55,10 @@ std::uint32_t RouteSearch::addEntry(const std::uint64_t* key, std::uint64_t hash
                                     std::int16_t steps, std::uint32_t parent, bool solved,
                                     std::int32_t estimate, bool exact) {
     const std::uint32_t entry = store_.insert(key, hash);
+    growGently(steps_);
+    growGently(estimate_);
+    growGently(flags_);
+    growGently(parent_);
     steps_.push_back(steps);
     estimate_.push_back(kept(estimate));
     // A solved position needs no more steps, which is exact.
