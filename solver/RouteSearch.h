@@ -27,8 +27,16 @@ namespace goalbox {
 // position with the fewest steps C that comes first in that order.
 //
 // What the sweep does. Positions are expanded in the order (steps + estimate, steps), with a
-// consistent estimate (LowerBound), so every position that reaches another with its fewest
-// steps is expanded before it. A position's parent is the one that reaches it with its fewest
+// consistent estimate of the steps still needed, so every position that reaches another with
+// its fewest steps is expanded before it. The estimate is the largest of
+//
+//   - the pushes that bring every box to its nearest goal (LowerBound; where no triple table
+//     comes, the cheapest assignment of the boxes to distinct goals instead);
+//   - the fewest steps that solve any two or three of the boxes alone (BoxSubsets), tables a
+//     search adds as it grows, each only raising the estimate;
+//   - one push looked ahead: the cheapest push's steps plus what is still needed after it.
+//
+// Each is consistent (a step lowers it by at most one), and so is their largest. A position's parent is the one that reaches it with its fewest
 // steps and comes first in the passes' order: fewer steps first, and among equal steps the
 // smaller path of child ranks, compared at the common ancestor of the two (the rank of a push
 // is its place in the order of pushes: box cell, then right, down, up, left). When the first
@@ -39,9 +47,9 @@ namespace goalbox {
 //
 // Leaving out positions never changes that answer as long as none of them lies on a shortest
 // solution: a position whose steps + estimate exceed C does not, nor does one that cannot be
-// solved at all (a dead pattern, a box frozen off a goal, boxes that cannot all reach distinct
-// goals), and every position that reaches a position of a shortest solution with its fewest
-// steps lies on a shortest solution itself.
+// solved at all (a dead pattern, a box frozen off a goal, a box that reaches no goal, a few
+// boxes that cannot all reach goals even alone), and every position that reaches a position of
+// a shortest solution with its fewest steps lies on a shortest solution itself.
 class RouteSearch {
   public:
     RouteSearch(const StaticLevel& level, LowerBound& bound, PushGenerator& generator,
