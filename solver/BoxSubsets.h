@@ -51,6 +51,13 @@ class BoxSubsets {
     bool canAddTriples() const {
         return !binom_.empty() && level_.floorCount >= 3 && level_.floorCount <= MAX_TRIPLE_FLOOR;
     }
+    // The positions a table of sets of size boxes holds: sets times player cells.
+    std::uint64_t tableSize(std::int32_t size) const {
+        return binom_.empty()
+                   ? 0
+                   : binom_[floorCount_ * BINOM_STRIDE + static_cast<std::size_t>(size)] *
+                         floorCount_;
+    }
 
     // Adds the table of dead box quadruples (levels of up to MAX_MASK_FLOOR floor cells):
     // the player regions (the floor less the four cells falls into a few regions) from which

@@ -49,7 +49,15 @@ RouteSearch::RouteSearch(const StaticLevel& level, LowerBound& bound, PushGenera
                          SearchControl& control)
     : level_(level), bound_(bound), generator_(generator), control_(control),
       freezeTest_(level, bound), subsets_(level), useAssignment_(!subsets_.canAddTriples()),
-      store_(level.keyWords), parentKey_(static_cast<std::size_t>(level.keyWords)) {}
+      store_(level.keyWords), parentKey_(static_cast<std::size_t>(level.keyWords)) {
+    // On a small level the tables cost less than a few expansions: they come at once.
+    if (subsets_.tableSize(2) <= SMALL_TABLE) {
+        subsets_.addPairs();
+        if (subsets_.tableSize(3) <= SMALL_TABLE) {
+            subsets_.addTriples();
+        }
+    }
+}
 
 std::uint32_t RouteSearch::addEntry(const std::uint64_t* key, std::uint64_t hash,
                                     std::int16_t steps, std::uint32_t parent, bool solved,

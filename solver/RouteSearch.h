@@ -36,14 +36,14 @@ namespace goalbox {
 //     search adds as it grows, each only raising the estimate;
 //   - one push looked ahead: the cheapest push's steps plus what is still needed after it.
 //
-// Each is consistent (a step lowers it by at most one), and so is their largest. A position's parent is the one that reaches it with its fewest
-// steps and comes first in the passes' order: fewer steps first, and among equal steps the
-// smaller path of child ranks, compared at the common ancestor of the two (the rank of a push
-// is its place in the order of pushes: box cell, then right, down, up, left). When the first
-// solved position comes up (it has C steps), every position with steps + estimate at most C
-// and fewer than C steps has been expanded, among them every position of every shortest
-// solution, so every solved position with C steps is known with its final parent, and the one
-// whose path comes first is the passes' answer.
+// Each is consistent (a step lowers it by at most one), and so is their largest. A position's
+// parent is the one that reaches it with its fewest steps and comes first in the passes' order:
+// fewer steps first, and among equal steps the smaller path of child ranks, compared at the common
+// ancestor of the two (the rank of a push is its place in the order of pushes: box cell, then
+// right, down, up, left). When the first solved position comes up (it has C steps), every position
+// with steps + estimate at most C and fewer than C steps has been expanded, among them every
+// position of every shortest solution, so every solved position with C steps is known with its
+// final parent, and the one whose path comes first is the passes' answer.
 //
 // Leaving out positions never changes that answer as long as none of them lies on a shortest
 // solution: a position whose steps + estimate exceed C does not, nor does one that cannot be
@@ -64,9 +64,11 @@ class RouteSearch {
   private:
     static constexpr std::uint32_t NONE = PositionStore::NONE;
     // Expansions after which the tables of box pairs, triples and quadruples are added.
-    static constexpr std::uint64_t PAIRS_AFTER      = 100;
+    static constexpr std::uint64_t PAIRS_AFTER      = 300;
     static constexpr std::uint64_t TRIPLES_AFTER    = 2000;
     static constexpr std::uint64_t QUADRUPLES_AFTER = 50000;
+    // Tables of at most this many positions are set up before the search begins.
+    static constexpr std::uint64_t SMALL_TABLE = 50000;
 
     std::uint32_t addEntry(const std::uint64_t* key, std::uint64_t hash, std::int16_t steps,
                            std::uint32_t parent, bool solved, std::int32_t estimate, bool exact);
