@@ -94,7 +94,11 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
     }
     // 2. The sets of goals, with the player anywhere else.
     std::vector<std::uint8_t> steps(floors * sets, NO_STEPS);
-    std::vector<std::uint32_t> queue;
+    struct State {
+        std::uint32_t rank;
+        std::uint32_t player;
+    };
+    std::vector<State> queue;
     std::vector<std::uint8_t> isBox(floors, 0);
     for (std::size_t rank = 0; rank < sets; ++rank) {
         const std::int32_t* boxes = &cells[rank * width];
@@ -108,19 +112,19 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
         for (std::size_t p = 0; p < floors; ++p) {
             if (std::find(boxes, boxes + size, static_cast<std::int32_t>(p)) == boxes + size) {
                 steps[p * sets + rank] = 0;
-                queue.push_back(static_cast<std::uint32_t>(p * sets + rank));
+                queue.push_back(
+                    State{static_cast<std::uint32_t>(rank), static_cast<std::uint32_t>(p)});
             }
         }
     }
     // 3. Backwards, one step at a time.
     std::array<std::int32_t, 3> earlier{};
     for (std::size_t head = 0; head < queue.size(); ++head) {
-        const std::size_t state   = queue[head];
-        const std::size_t rank    = state % sets;
-        const auto player         = static_cast<std::int32_t>(state / sets);
+        const std::size_t rank    = queue[head].rank;
+        const auto player         = static_cast<std::int32_t>(queue[head].player);
         const std::int32_t* boxes = &cells[rank * width];
-        const auto before =
-            static_cast<std::uint8_t>(std::min<std::int32_t>(steps[state] + 1, NO_STEPS - 1));
+        const auto before         = static_cast<std::uint8_t>(std::min<std::int32_t>(
+            steps[static_cast<std::size_t>(player) * sets + rank] + 1, NO_STEPS - 1));
         for (std::int32_t i = 0; i < size; ++i) {
             isBox[static_cast<std::size_t>(boxes[i])] = 1;
         }
@@ -129,10 +133,9 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
             if (next == -1) {
                 continue;
             }
-            std::size_t from = 0;
-            if (isBox[static_cast<std::size_t>(next)] == 0) {
-                from = static_cast<std::size_t>(next) * sets + rank; // a walk step back
-            } else {
+            std::size_t fromRank  = rank;
+            std::int32_t fromCell = next; // a walk step back
+            if (isBox[static_cast<std::size_t>(next)] != 0) {
                 // The player on x = player, a box on x + dir: pushed from x - dir.
                 const std::int32_t stand = neighbour(level_, player, DIR_COUNT - 1 - dir);
                 if (stand == -1 || isBox[static_cast<std::size_t>(stand)] != 0 ||
@@ -143,11 +146,14 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
                     earlier[static_cast<std::size_t>(i)] = boxes[i] == next ? player : boxes[i];
                 }
                 sortCells(earlier.data(), size);
-                from = static_cast<std::size_t>(stand) * sets + rankOf(earlier.data(), size);
+                fromRank = rankOf(earlier.data(), size);
+                fromCell = stand;
             }
-            if (steps[from] == NO_STEPS) {
-                steps[from] = before;
-                queue.push_back(static_cast<std::uint32_t>(from));
+            std::uint8_t& known = steps[static_cast<std::size_t>(fromCell) * sets + fromRank];
+            if (known == NO_STEPS) {
+                known = before;
+                queue.push_back(State{static_cast<std::uint32_t>(fromRank),
+                                      static_cast<std::uint32_t>(fromCell)});
             }
         }
         for (std::int32_t i = 0; i < size; ++i) {
@@ -193,31 +199,53 @@ bool BoxSubsets::addTriples() {
     if (level_.floorCount > MAX_MASK_FLOOR) {
         return true; // the test after a push reads pairs only
     }
-    // The triples that fail where none of their pairs does, for the test after a push.
-    thirdCells_.assign(pairCount_, 0);
-    std::array<std::int32_t, 3> set{0, 1, 2};
+    // The triples that fail where none of their pairs does, for the test after a push: one
+    // player cell at a time, as the tables lie.
+    std::vector<std::uint8_t> fails(tripleCount_, 0);
+    std::vector<std::int32_t> triples = [this] {
+        std::vector<std::int32_t> cells(tripleCount_ * 3);
+        std::array<std::int32_t, 3> set{0, 1, 2};
+        for (std::size_t rank = 0; rank < tripleCount_; ++rank) {
+            std::copy(set.begin(), set.end(),
+                      cells.begin() + static_cast<std::ptrdiff_t>(rank * 3));
+            std::size_t i = 0;
+            while (i + 1 < 3 && set[i] + 1 == set[i + 1]) {
+                set[i] = static_cast<std::int32_t>(i);
+                ++i;
+            }
+            ++set[i];
+        }
+        return cells;
+    }();
+    std::vector<std::size_t> inside(tripleCount_ * 3);
     for (std::size_t rank = 0; rank < tripleCount_; ++rank) {
-        const std::size_t inside[3] = {pairRank(set[0], set[1]), pairRank(set[0], set[2]),
-                                       pairRank(set[1], set[2])};
-        bool fails                  = false;
-        for (std::size_t p = 0; p < floors && !fails; ++p) {
-            const std::uint8_t* pairs = &pairSteps_[p * pairCount_];
-            fails                     = tripleSteps_[p * tripleCount_ + rank] == NO_STEPS &&
-                    std::find(set.begin(), set.end(), static_cast<std::int32_t>(p)) == set.end() &&
-                    pairs[inside[0]] != NO_STEPS && pairs[inside[1]] != NO_STEPS &&
-                    pairs[inside[2]] != NO_STEPS;
+        const std::int32_t* c = &triples[rank * 3];
+        inside[rank * 3]      = pairRank(c[0], c[1]);
+        inside[rank * 3 + 1]  = pairRank(c[0], c[2]);
+        inside[rank * 3 + 2]  = pairRank(c[1], c[2]);
+    }
+    for (std::size_t p = 0; p < floors; ++p) {
+        const std::uint8_t* pairs = &pairSteps_[p * pairCount_];
+        const std::uint8_t* steps = &tripleSteps_[p * tripleCount_];
+        for (std::size_t rank = 0; rank < tripleCount_; ++rank) {
+            const std::size_t* in = &inside[rank * 3];
+            // The player on one of the triple's cells fails too; those entries are never read.
+            const std::int32_t* c = &triples[rank * 3];
+            const auto player     = static_cast<std::int32_t>(p);
+            if (steps[rank] == NO_STEPS && c[0] != player && c[1] != player && c[2] != player &&
+                pairs[in[0]] != NO_STEPS && pairs[in[1]] != NO_STEPS && pairs[in[2]] != NO_STEPS) {
+                fails[rank] = 1;
+            }
         }
-        if (fails) {
-            thirdCells_[inside[0]] |= std::uint64_t{1} << set[2];
-            thirdCells_[inside[1]] |= std::uint64_t{1} << set[1];
-            thirdCells_[inside[2]] |= std::uint64_t{1} << set[0];
+    }
+    thirdCells_.assign(pairCount_, 0);
+    for (std::size_t rank = 0; rank < tripleCount_; ++rank) {
+        if (fails[rank] != 0) {
+            const std::int32_t* c = &triples[rank * 3];
+            thirdCells_[inside[rank * 3]] |= std::uint64_t{1} << c[2];
+            thirdCells_[inside[rank * 3 + 1]] |= std::uint64_t{1} << c[1];
+            thirdCells_[inside[rank * 3 + 2]] |= std::uint64_t{1} << c[0];
         }
-        std::size_t i = 0;
-        while (i + 1 < 3 && set[i] + 1 == set[i + 1]) {
-            set[i] = static_cast<std::int32_t>(i);
-            ++i;
-        }
-        ++set[i];
     }
     return true;
 }
