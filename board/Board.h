@@ -12,6 +12,8 @@
 
 namespace goalbox {
 
+struct WalkScratch;
+
 // A cell index: row * width + column, 16-bit signed, so a board holds at most 32767 cells.
 using CellIndex = std::int16_t;
 
@@ -154,13 +156,17 @@ struct Board {
     void setLevel(const std::vector<std::uint8_t>& grid, std::int16_t newHeight,
                   std::int16_t newWidth, CellIndex newPlayerCell);
 
-    // Walk path finder (analysis/WalkPath.cpp). All three return the length of a shortest
-    // walk over enterable cells, or -1 (out of range, not enterable, unreachable) with nothing
-    // changed. jumpTo and walkTo also move the player there and add the length to steps;
-    // walkTo appends the walk's directions behind whatever path already holds.
+    // The walk path finder (board/WalkSearch.h). All three return the length of a shortest
+    // walk over enterable cells from the player, who stands on the grid, or -1 (out of range,
+    // not enterable, unreachable) with nothing changed. jumpTo and walkTo also move the player
+    // there and add the length to steps; walkTo appends the walk's directions behind whatever
+    // path already holds. Each runs with the caller's scratch, or with one of its own.
     std::int16_t walkDistance(CellIndex target) const;
+    std::int16_t walkDistance(CellIndex target, WalkScratch& scratch) const;
     std::int16_t jumpTo(CellIndex target);
+    std::int16_t jumpTo(CellIndex target, WalkScratch& scratch);
     std::int16_t walkTo(CellIndex target, WalkPath& path);
+    std::int16_t walkTo(CellIndex target, WalkPath& path, WalkScratch& scratch);
 };
 
 } // namespace goalbox

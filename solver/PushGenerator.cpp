@@ -5,7 +5,7 @@
 #include <cstddef>
 
 #include "analysis/DeadPosition.h"
-#include "analysis/WalkPath.h"
+#include "board/WalkSearch.h"
 #include "solver/TrapTest.h"
 
 namespace goalbox {
@@ -64,7 +64,7 @@ void PushGenerator::measureWalks() {
         board_.isValidCell(player) ? level_.floorIndex[static_cast<std::size_t>(player)] : -1;
     playerOffFloor_ = start == -1;
     if (playerOffFloor_) {
-        walkDistances(board_, walkByCell_);
+        walkDistances(board_, walkByCell_, walkScratch_);
         return;
     }
     if (!neighbourMasks_.empty()) {

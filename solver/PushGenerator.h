@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "board/WalkSearch.h"
 #include "solver/StaticLevel.h"
 #include "solver/TrapTest.h"
 
@@ -66,6 +67,7 @@ class PushGenerator {
     std::vector<std::int16_t> walkByFloor_;
     std::vector<std::int32_t> walkQueue_;
     std::vector<std::int16_t> walkByCell_;
+    WalkScratch walkScratch_;
     std::uint32_t stamp_ = 0;
     // On levels of up to 64 floor cells: per floor number its walk neighbours as bits, all floor
     // bits, and the free floor cells the latest search reached.

@@ -14,8 +14,8 @@
 #include <unistd.h>
 
 #include "analysis/DeadPosition.h"
-#include "analysis/WalkPath.h"
 #include "board/Board.h"
+#include "board/WalkSearch.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace goalbox::fuzz {

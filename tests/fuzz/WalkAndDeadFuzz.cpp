@@ -12,8 +12,8 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "analysis/DeadPosition.h"
-#include "analysis/WalkPath.h"
 #include "board/Board.h"
+#include "board/WalkSearch.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace goalbox::fuzz {
@@ -97,12 +97,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(trapped == (deadSquare || deadLine));
     FUZZ_CHECK(sameBoard(board, before));
 
+    // One scratch for every input, so that its records hold the marks of earlier boards.
     static std::vector<std::int16_t> dist;
-    walkDistances(board, dist);
+    static WalkScratch scratch;
+    walkDistances(board, dist, scratch);
     FUZZ_CHECK(dist.size() == static_cast<std::size_t>(board.cellCount));
     for (int target = -2; target < board.cellCount + 2; ++target) {
         const auto cell             = static_cast<CellIndex>(target);
-        const std::int16_t distance = board.walkDistance(cell);
+        const std::int16_t distance = board.walkDistance(cell, scratch);
         FUZZ_CHECK(distance >= -1);
         if (board.isValidCell(cell)) {
             FUZZ_CHECK(dist[static_cast<std::size_t>(cell)] == distance);
