@@ -1,6 +1,7 @@
 #ifndef ANALYSIS_DEADPOSITION_H
 #define ANALYSIS_DEADPOSITION_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "board/Board.h"
@@ -8,8 +9,9 @@
 namespace goalbox {
 
 // True when the position shows one of the fixed dead patterns: a 2x2 square of boxes and walls
-// (hasDeadSquare) or a box stuck along a line of walls (hasDeadWallLine). Reads only cells,
-// height and width, so the player's position never matters; changes nothing, allocates nothing.
+// (hasDeadSquare) or a box stuck along a line of walls (hasDeadWallLine). Reads only cells and
+// what init derives from height and width, so the player's position never matters; changes
+// nothing, allocates nothing.
 bool isTrapped(const Board& board);
 
 // The two halves of isTrapped. Both compare whole cell codes: CELL_BOX_ON_GOAL is never a box.
@@ -21,6 +23,21 @@ bool hasDeadSquare(const Board& board);
 // more CELL_BOX than CELL_GOAL and no exit (an enterable or box cell next to it) up to a wall
 // or its end. Its counters run on across walls.
 bool hasDeadWallLine(const Board& board);
+
+// One wall-line scan of hasDeadWallLine, for the solver's narrowed tests too. The scanned line
+// is the whole row (along DIR_RIGHT) or column (along DIR_DOWN) that begins at cell first; it is
+// read against the line beside it in direction side, which must be on the grid as well. The scan
+// starts at the first position where the scanned line (startsInScanned) or the line beside it is
+// not CELL_FLOOR; a line that is all floor there is passed over. It is dead when, counting the
+// CELL_BOX and CELL_GOAL cells of the scanned line from the start on, it meets a CELL_WALL or its
+// end with more boxes than goals before any exit: a cell beside a non-wall position that is
+// enterable or holds a box. The counters run on across walls.
+bool isDeadLine(const Board& board, CellIndex first, Direction along, Direction side,
+                bool startsInScanned);
+
+// The 2x2 squares on the grid that hold cell, by the board's neighbour table: bits 1, 2, 4, 8
+// for those whose top-left corner is up-left of the cell, above it, left of it, the cell itself.
+std::uint8_t squaresAround(const Board& board, CellIndex cell);
 
 // The nine dead 2x2 patterns, over the codes of the cells top-left, top-right, bottom-left and
 // bottom-right. Inline, since the solver asks it for every square a push touches.
@@ -40,6 +57,13 @@ inline bool isDeadSquare(std::uint8_t tl, std::uint8_t tr, std::uint8_t bl, std:
     return (tl == B && tr == B && bl == W && br == W) ||
            (tl == W && tr == W && bl == B && br == B) ||
            (tl == B && bl == B && tr == W && br == W) || (tl == W && bl == W && tr == B && br == B);
+}
+
+// isDeadSquare of the square whose top-left corner is cell topLeft (the square on the grid).
+inline bool isDeadSquareAt(const Board& board, CellIndex topLeft) {
+    const std::uint8_t* at     = &board.cells[static_cast<std::size_t>(topLeft)];
+    const std::ptrdiff_t width = board.width;
+    return isDeadSquare(at[0], at[1], at[width], at[width + 1]);
 }
 
 } // namespace goalbox
