@@ -256,7 +256,8 @@ class Search {
         if (outcome == Outcome::SOLVED) {
             figures.steps = nodes_[goal_].steps;
             for (std::uint32_t e = goal_; nodes_[e].parent != NO_ENTRY; e = nodes_[e].parent) {
-                figures.solution.push_back({nodes_[e].stand, nodes_[e].direction});
+                figures.solution.push_back(
+                    {nodes_[e].stand, static_cast<goalbox::Direction>(nodes_[e].direction)});
             }
             std::reverse(figures.solution.begin(), figures.solution.end());
         }

@@ -8,10 +8,11 @@
 namespace goalbox {
 
 // One push of a solution: walk the player to cell by a shortest walk, then move once in
-// direction, which pushes the box next to cell.
+// direction, which pushes the box next to cell. The initial search state's step has cell
+// NO_CELL.
 struct SolutionStep {
-    CellIndex cell         = -1;
-    std::int32_t direction = DIR_RIGHT;
+    CellIndex cell      = NO_CELL;
+    Direction direction = DIR_RIGHT;
 
     bool operator==(const SolutionStep&) const = default;
 };
