@@ -103,13 +103,4 @@ void StaticLevel::keyOf(const Board& board, std::uint64_t* key) const {
     setPlayer(key, board.playerCell);
 }
 
-void StaticLevel::writeBoxes(const std::uint64_t* key, Board& board) const {
-    for (std::int32_t f = 0; f < floorCount; ++f) {
-        std::uint8_t& code =
-            board.cells[static_cast<std::size_t>(floorCells[static_cast<std::size_t>(f)])];
-        code = hasBox(key, f) ? withBox(code) : withoutBox(code);
-    }
-    board.playerCell = player(key);
-}
-
 } // namespace goalbox

@@ -80,9 +80,6 @@ struct StaticLevel {
     void applyPush(std::uint64_t* key, CellIndex from, CellIndex to) const;
     // Writes the key of the board's boxes and player.
     void keyOf(const Board& board, std::uint64_t* key) const;
-    // The board's cells put in the position of key: every box cell of the key holds a box, every
-    // other floor cell none; the player is set, steps are left alone.
-    void writeBoxes(const std::uint64_t* key, Board& board) const;
 };
 
 } // namespace goalbox
