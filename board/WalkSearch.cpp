@@ -147,31 +147,12 @@ std::int16_t Board::walkTo(CellIndex target, WalkPath& path) {
     return walkTo(target, path, scratch);
 }
 
-void searchAllWalks(const Board& board, WalkScratch& scratch) {
-    search(board, NO_CELL, scratch);
-}
-
-void walkDistances(const Board& board, std::vector<std::int16_t>& dist, WalkScratch& scratch) {
-    const int count = std::max<int>(board.cellCount, 0);
-    dist.assign(static_cast<std::size_t>(count), -1);
+void walkDistances(const Board& board, WalkScratch& scratch) {
     if (!board.isValidCell(board.playerCell)) {
+        startSearch(scratch, board.cellCount); // a search that reaches nothing
         return;
     }
-    // Every enterable cell gets the distance of its first discovery, which is the distance a
-    // search for that cell would stop at.
-    searchAllWalks(board, scratch);
-    for (CellIndex cell = 0; cell < count; ++cell) {
-        dist[static_cast<std::size_t>(cell)] = scratch.distance(cell);
-    }
-    // walkDistance refuses a target that is not enterable, the player's own cell included.
-    if (!isEnterable(board.cells[static_cast<std::size_t>(board.playerCell)])) {
-        dist[static_cast<std::size_t>(board.playerCell)] = -1;
-    }
-}
-
-void walkDistances(const Board& board, std::vector<std::int16_t>& dist) {
-    WalkScratch scratch;
-    walkDistances(board, dist, scratch);
+    search(board, NO_CELL, scratch);
 }
 
 } // namespace goalbox

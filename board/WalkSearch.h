@@ -11,7 +11,7 @@ namespace goalbox {
 
 // The walk path finder's one breadth-first search and its working data. The walk operations
 // Board::walkDistance, Board::jumpTo and Board::walkTo are declared with Board and defined in
-// board/WalkSearch.cpp; walkDistances below runs the same search.
+// board/WalkSearch.cpp; walkDistances below runs the same search for every cell at once.
 
 // Each search marks the cells it reaches with a new generation stamp, so that nothing has to be
 // cleared between searches; when the stamp runs past its largest value every mark is cleared
@@ -44,18 +44,10 @@ struct WalkScratch {
     }
 };
 
-// Searches from the player's cell (on the grid) to every cell a walk reaches, in the order of
-// walkDistance: afterwards scratch.distance(i) equals board.walkDistance(i) for every enterable
-// cell i. The board is not changed.
-void searchAllWalks(const Board& board, WalkScratch& scratch);
-
-// The shortest walk lengths from the player to every cell: afterwards dist has cellCount
-// entries and dist[i] equals board.walkDistance(i) for every cell i (0 on the player's cell
-// when it is enterable, -1 on cells that are not enterable or not reachable, and everywhere
-// when the player is off the grid). dist belongs to the caller and is reused without new
-// allocation once it is large enough. The board is not changed.
-void walkDistances(const Board& board, std::vector<std::int16_t>& dist, WalkScratch& scratch);
-void walkDistances(const Board& board, std::vector<std::int16_t>& dist);
+// The shortest walks from the player to every cell at once, by the search of walkDistance:
+// afterwards scratch.distance(i) equals board.walkDistance(i) for every enterable cell i (and
+// is -1 everywhere when the player is off the grid). The board is not changed.
+void walkDistances(const Board& board, WalkScratch& scratch);
 
 } // namespace goalbox
 

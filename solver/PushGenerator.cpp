@@ -58,14 +58,13 @@ void PushGenerator::measureWalksByLayers(std::int32_t start) {
 // otherwise by the walk path finder's search over the board.
 void PushGenerator::measureWalks() {
     const CellIndex player = board_.playerCell;
-    playerOnGrid_          = board_.isValidCell(player);
     const std::int32_t start =
-        playerOnGrid_ ? level_.floorIndex[static_cast<std::size_t>(player)] : NO_FLOOR;
+        board_.isValidCell(player) ? level_.floorIndex[static_cast<std::size_t>(player)] : NO_FLOOR;
     walksByLayers_ = start != NO_FLOOR && !neighbourMasks_.empty();
     if (walksByLayers_) {
         measureWalksByLayers(start);
-    } else if (playerOnGrid_) {
-        searchAllWalks(board_, walkScratch_);
+    } else {
+        walkDistances(board_, walkScratch_);
     }
 }
 
@@ -76,7 +75,7 @@ std::int16_t PushGenerator::walkLength(CellIndex stand) const {
         return (reachedFree_ >> f & 1u) != 0 ? walkByFloor_[f] : std::int16_t{-1};
     }
     // jumpTo refuses a stand cell that is not enterable, the player's own cell included.
-    if (!playerOnGrid_ || !isEnterable(board_.cells[static_cast<std::size_t>(stand)])) {
+    if (!isEnterable(board_.cells[static_cast<std::size_t>(stand)])) {
         return -1;
     }
     return walkScratch_.distance(stand);

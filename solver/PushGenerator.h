@@ -72,7 +72,6 @@ class PushGenerator {
     std::vector<std::int16_t> walkByFloor_;
     WalkScratch walkScratch_;
     bool walksByLayers_        = false;
-    bool playerOnGrid_         = false;
     std::uint64_t pushesTried_ = 0;
 };
 

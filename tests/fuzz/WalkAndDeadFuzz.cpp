@@ -7,7 +7,6 @@
 // cell to the target in exactly its length, stepping only onto enterable cells.
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -97,17 +96,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(trapped == (deadSquare || deadLine));
     FUZZ_CHECK(sameBoard(board, before));
 
-    // One scratch for every input, so that its records hold the marks of earlier boards.
-    static std::vector<std::int16_t> dist;
+    // Scratches kept for every input, so that their records hold the marks of earlier boards:
+    // one for all walks at once, one for the walks to one target.
+    static WalkScratch all;
     static WalkScratch scratch;
-    walkDistances(board, dist, scratch);
-    FUZZ_CHECK(dist.size() == static_cast<std::size_t>(board.cellCount));
+    walkDistances(board, all);
     for (int target = -2; target < board.cellCount + 2; ++target) {
         const auto cell             = static_cast<CellIndex>(target);
         const std::int16_t distance = board.walkDistance(cell, scratch);
         FUZZ_CHECK(distance >= -1);
-        if (board.isValidCell(cell)) {
-            FUZZ_CHECK(dist[static_cast<std::size_t>(cell)] == distance);
+        if (board.isValidCell(cell) && isEnterable(board.cells[static_cast<std::size_t>(cell)])) {
+            FUZZ_CHECK(all.distance(cell) == distance);
         } else {
             FUZZ_CHECK(distance == -1);
         }
