@@ -125,12 +125,4 @@ std::uint64_t PositionStore::memoryBytes() const {
     return keys_.capacity() * sizeof(std::uint64_t) + slots_.capacity() * sizeof(std::uint64_t);
 }
 
-void PositionStore::clear() {
-    std::vector<std::uint64_t>().swap(keys_);
-    std::vector<std::uint64_t>().swap(slots_);
-    count_ = 0;
-    mask_  = 0;
-    shift_ = 64;
-}
-
 } // namespace goalbox
