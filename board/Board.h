@@ -156,11 +156,12 @@ struct Board {
     void setLevel(const std::vector<std::uint8_t>& grid, std::int16_t newHeight,
                   std::int16_t newWidth, CellIndex newPlayerCell);
 
-    // The walk path finder (board/WalkSearch.h). All three return the length of a shortest
-    // walk over enterable cells from the player, who stands on the grid, or -1 (out of range,
-    // not enterable, unreachable) with nothing changed. jumpTo and walkTo also move the player
-    // there and add the length to steps; walkTo appends the walk's directions behind whatever
-    // path already holds. Each runs with the caller's scratch, or with one of its own.
+    // The walk path finder (board/WalkSearch.cpp, its scratch in board/WalkSearch.h): all three
+    // return the length of a shortest walk over enterable cells from the player, who stands on the
+    // grid, or -1 (out of range, not enterable, unreachable) with nothing changed. jumpTo and
+    // walkTo also move the player there and add the length to steps; walkTo appends the walk's
+    // directions behind whatever path already holds. Each runs with the caller's scratch, or with
+    // one of its own.
     std::int16_t walkDistance(CellIndex target) const;
     std::int16_t walkDistance(CellIndex target, WalkScratch& scratch) const;
     std::int16_t jumpTo(CellIndex target);
