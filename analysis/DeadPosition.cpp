@@ -4,54 +4,12 @@
 #include "analysis/DeadPosition.h"
 
 #include <array>
-#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
 #include "board/Board.h"
 
 namespace goalbox {
-
-bool isDeadLine(const Board& board, CellIndex first, Direction along, Direction side,
-                bool startsInScanned) {
-    assert(along == DIR_RIGHT || along == DIR_DOWN);
-    const int length            = along == DIR_RIGHT ? board.width : board.height;
-    const std::ptrdiff_t step   = board.dirOffset[along];
-    const std::ptrdiff_t beside = board.dirOffset[side];
-    if (length <= 0) {
-        return false;
-    }
-    const std::uint8_t* scanned = &board.cells[static_cast<std::size_t>(first)];
-    const std::uint8_t* start   = startsInScanned ? scanned : scanned + beside;
-    // 1. The start position: the first where the start line is not plain floor.
-    int p0 = 0;
-    while (p0 < length && start[p0 * step] == CELL_FLOOR) {
-        ++p0;
-    }
-    // 2. Boxes against goals from there, up to a wall or the end; an exit ends the scan, since
-    //    nothing later in the line can be dead once one is counted.
-    int boxes = 0;
-    int goals = 0;
-    for (int p = p0; p < length; ++p) {
-        const std::uint8_t x = scanned[p * step];
-        if (x == CELL_WALL) {
-            if (boxes > goals) {
-                return true;
-            }
-            continue;
-        }
-        if (x == CELL_BOX) {
-            ++boxes;
-        } else if (x == CELL_GOAL) {
-            ++goals;
-        }
-        const std::uint8_t y = scanned[p * step + beside];
-        if (y == CELL_BOX || y == CELL_FLOOR || y == CELL_BOX_ON_GOAL || y == CELL_GOAL) {
-            return false;
-        }
-    }
-    return boxes > goals;
-}
 
 std::uint8_t squaresAround(const Board& board, CellIndex cell) {
     const std::array<CellIndex, DIR_COUNT>& next = board.neighboursOf(cell);
