@@ -1,8 +1,6 @@
 // The one table of texts the player sees.
 #include "app/Messages.h"
 
-#include <string>
-
 namespace goalbox::text {
 
 // clang-format off
@@ -54,50 +52,5 @@ const std::string_view SYMBOL_PLAYER      = "♀";
 
 const std::string_view DIRECTION_ARROWS[4] = {"→", "↓", "↑", "←"};
 // clang-format on
-
-std::string_view allTexts() {
-    static const std::string all = [] {
-        std::string joined;
-        for (std::string_view t : {TITLE,
-                                   INFO,
-                                   LEVEL_PROMPT,
-                                   LOAD_OK_MESSAGE,
-                                   LOAD_NOT_FOUND_MESSAGE,
-                                   LOAD_BAD_DATA_MESSAGE,
-                                   LOAD_UNKNOWN_MESSAGE,
-                                   HELP,
-                                   TAUNT,
-                                   CONTINUE_PROMPT,
-                                   HELP_HINT,
-                                   STEP_COUNTER,
-                                   TRAPPED_WARNING,
-                                   PATH_LENGTH,
-                                   SOLVING,
-                                   NO_SOLUTION,
-                                   SOLVE_TIME,
-                                   SOLVE_ROUTE,
-                                   SOLVE_OUT_OF_MEMORY,
-                                   SOLVE_PROGRESS_BOUND,
-                                   SOLVE_PROGRESS_FEWEST,
-                                   SOLVE_PROGRESS_STEPS,
-                                   SOLVE_PROGRESS_ROUTE,
-                                   SOLVE_PROGRESS_STATES,
-                                   SYMBOL_OUTSIDE,
-                                   SYMBOL_WALL,
-                                   SYMBOL_BOX,
-                                   SYMBOL_FLOOR,
-                                   SYMBOL_BOX_ON_GOAL,
-                                   SYMBOL_GOAL,
-                                   SYMBOL_PLAYER,
-                                   DIRECTION_ARROWS[0],
-                                   DIRECTION_ARROWS[1],
-                                   DIRECTION_ARROWS[2],
-                                   DIRECTION_ARROWS[3]}) {
-            joined += t;
-        }
-        return joined;
-    }();
-    return all;
-}
 
 } // namespace goalbox::text

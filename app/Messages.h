@@ -44,9 +44,6 @@ extern const std::string_view SYMBOL_PLAYER;
 // The arrow of each direction, in direction order: right, down, up, left.
 extern const std::string_view DIRECTION_ARROWS[4];
 
-// Every text above joined, for the test that each character has a console encoding.
-std::string_view allTexts();
-
 } // namespace goalbox::text
 
 #endif

@@ -97,7 +97,7 @@ bool solveCommand(GameIo& io, Board& board) {
         WalkPath walk;
         board.walkTo(step.cell, walk);
         writeArrows(route, walk);
-        board.move(static_cast<Direction>(step.direction));
+        board.move(step.direction);
         route << text::DIRECTION_ARROWS[step.direction];
     }
 

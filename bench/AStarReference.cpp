@@ -108,16 +108,13 @@ Level buildLevel(const Board& board) {
             level.boardCell.push_back(static_cast<CellIndex>(cell));
         }
     }
-    const int width = board.width, height = board.height;
     std::vector<std::int32_t> goals;
     level.neighbour.resize(static_cast<std::size_t>(level.floorCount));
     for (std::int32_t f = 0; f < level.floorCount; ++f) {
-        const int cell = level.boardCell[f];
-        const int row = cell / width, column = cell % width;
-        const std::array<bool, 4> inside = {column + 1 < width, row + 1 < height, row > 0,
-                                            column > 0};
+        const CellIndex cell = level.boardCell[f];
         for (int d = 0; d < goalbox::DIR_COUNT; ++d) {
-            level.neighbour[f][d] = inside[d] ? floorOf[cell + board.dirOffset[d]] : -1;
+            const CellIndex next  = board.neighbour(cell, static_cast<goalbox::Direction>(d));
+            level.neighbour[f][d] = next != goalbox::NO_CELL ? floorOf[next] : -1;
         }
         if (goalbox::isGoal(board.cells[cell])) {
             goals.push_back(f);
@@ -256,7 +253,8 @@ class Search {
         if (outcome == Outcome::SOLVED) {
             figures.steps = nodes_[goal_].steps;
             for (std::uint32_t e = goal_; nodes_[e].parent != NO_ENTRY; e = nodes_[e].parent) {
-                figures.solution.push_back({nodes_[e].stand, nodes_[e].direction});
+                figures.solution.push_back(
+                    {nodes_[e].stand, static_cast<goalbox::Direction>(nodes_[e].direction)});
             }
             std::reverse(figures.solution.begin(), figures.solution.end());
         }

@@ -3,6 +3,7 @@
 #include "board/Board.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace goalbox {
 
@@ -14,6 +15,22 @@ void Board::init() {
     dirOffset = {1, width, static_cast<std::int16_t>(-width), -1};
     cellCount = static_cast<std::int16_t>(height * width);
     boxCount  = static_cast<std::int16_t>(std::count_if(cells.begin(), cells.end(), isBox));
+    // The table depends on the grid's size alone, so restoring a position keeps it.
+    if (neighbours.height == height && neighbours.width == width) {
+        return;
+    }
+    neighbours.height = height;
+    neighbours.width  = width;
+    neighbours.next.resize(static_cast<std::size_t>(std::max<int>(cellCount, 0)));
+    for (CellIndex cell = 0; cell < cellCount; ++cell) {
+        for (int d = 0; d < DIR_COUNT; ++d) {
+            const bool sideways = d == DIR_RIGHT || d == DIR_LEFT;
+            const auto next     = static_cast<CellIndex>(cell + dirOffset[d]);
+            const bool allowed =
+                !(sideways && width == 1) && isValidCell(next) && sameRowOrColumn(cell, next);
+            neighbours.next[static_cast<std::size_t>(cell)][d] = allowed ? next : NO_CELL;
+        }
+    }
 }
 
 bool Board::sameRowOrColumn(CellIndex a, CellIndex b) const {
@@ -24,14 +41,13 @@ bool Board::sameRowOrColumn(CellIndex a, CellIndex b) const {
 }
 
 CellIndex Board::move(Direction d) {
-    // 1. A step must stay on the grid and must not wrap from one row end into the next row.
-    //    On a board one column wide every cell is a row end, and the offset of a sideways step
-    //    equals that of a vertical one, so sideways moves are refused outright.
-    if (width == 1 && (d == DIR_RIGHT || d == DIR_LEFT)) {
+    // 1. A step must stay on the grid and must not wrap from one row end into the next row:
+    //    the neighbour table allows only such steps.
+    if (!isValidCell(playerCell)) {
         return -1;
     }
-    const auto target = static_cast<CellIndex>(playerCell + dirOffset[d]);
-    if (!isValidCell(target) || !sameRowOrColumn(target, playerCell)) {
+    const CellIndex target = neighbour(playerCell, d);
+    if (target == NO_CELL) {
         return -1;
     }
     // 2. Floor or goal: the player steps there.
@@ -44,13 +60,12 @@ CellIndex Board::move(Direction d) {
     if (!isBox(cells[target])) {
         return -1;
     }
-    // 4. A box: the cell beyond must be on the grid, in line with the player and the box, and
-    //    enterable. On a board two columns wide the cell beyond a box at a row end lies in the
-    //    player's column one row further on, so only the test against the box's cell stops
-    //    the box from crossing into the next row.
-    const auto beyond = static_cast<CellIndex>(target + dirOffset[d]);
-    if (!isValidCell(beyond) || !sameRowOrColumn(beyond, playerCell) ||
-        !sameRowOrColumn(beyond, target) || !isEnterable(cells[beyond])) {
+    // 4. A box: the cell beyond must be one step further from the box's cell, so in line with
+    //    the player and the box, and enterable. On a board two columns wide the cell
+    //    dirOffset[d] beyond a box at a row end lies in the player's column one row further on;
+    //    taking the step from the box's cell keeps the box from crossing into the next row.
+    const CellIndex beyond = neighbour(target, d);
+    if (beyond == NO_CELL || !isEnterable(cells[beyond])) {
         return -1;
     }
     // 5. Push: one box moves one cell; goals stay goals.

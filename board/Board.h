@@ -2,6 +2,7 @@
 #define BOARD_BOARD_H
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -11,8 +12,13 @@
 
 namespace goalbox {
 
+struct WalkScratch;
+
 // A cell index: row * width + column, 16-bit signed, so a board holds at most 32767 cells.
 using CellIndex = std::int16_t;
+
+// No cell: where a step leaves the grid, and the step of a search's initial state.
+inline constexpr CellIndex NO_CELL = -1;
 
 // Cell codes are built from three bits:
 //
@@ -74,6 +80,20 @@ enum LoadResult : std::int32_t {
 // A walk, first step at the front.
 using WalkPath = std::deque<Direction>;
 
+// The cell one step away from each cell in each direction: the one place that says which steps
+// the grid allows. A step in direction d goes from cell c to c + dirOffset[d] (16 bits) when that
+// cell is on the grid and in one row or column with c, so a sideways step never wraps from one
+// row end into the next row. On a board one column wide a sideways offset equals a vertical one,
+// so there are no sideways steps at all. Moves, pushes, walks, the dead-position test and the
+// solver all take their steps from here.
+struct NeighbourTable {
+    // The grid the table was built for; a board keeps its table while these stay the same.
+    std::int16_t height = -1;
+    std::int16_t width  = -1;
+    // Per cell (cellCount of them), per direction: the neighbour, or NO_CELL.
+    std::vector<std::array<CellIndex, DIR_COUNT>> next;
+};
+
 // The movable part of a position: where the boxes are, the player, the step counter.
 // Meaningful only together with a board of the same level (same size, walls, goals).
 struct BoardSnapshot {
@@ -85,7 +105,7 @@ struct BoardSnapshot {
 };
 
 // The puzzle position. cells, playerCell, height, width and steps are the primary data;
-// cellCount, boxCount and dirOffset are derived by init() and set no other way.
+// cellCount, boxCount, dirOffset and neighbours are derived by init() and set no other way.
 struct Board {
     std::vector<std::uint8_t> cells;
     CellIndex playerCell   = 0;
@@ -95,17 +115,28 @@ struct Board {
     std::int16_t cellCount = 0;
     std::int16_t boxCount  = 0;
     std::array<std::int16_t, DIR_COUNT> dirOffset{};
+    NeighbourTable neighbours;
 
     // One CELL_FLOOR cell, player on it: the board before any level is loaded.
     Board();
 
     // Recomputes dirOffset, cellCount (16-bit height * width) and boxCount (box bytes of all
-    // of cells).
+    // of cells), and the neighbour table when height or width differ from its grid's.
     void init();
 
     // One step or one push in direction d. Returns the player's new cell, or -1 with nothing
-    // changed when the move is refused.
+    // changed when the move is refused. A player off the grid (on a board of no cells) moves
+    // nowhere.
     CellIndex move(Direction d);
+
+    // The cell one step from cell (which is on the grid) in direction d, or NO_CELL.
+    CellIndex neighbour(CellIndex cell, Direction d) const {
+        return neighbours.next[static_cast<std::size_t>(cell)][d];
+    }
+    // All four neighbours of cell, indexed by direction.
+    const std::array<CellIndex, DIR_COUNT>& neighboursOf(CellIndex cell) const {
+        return neighbours.next[static_cast<std::size_t>(cell)];
+    }
 
     bool isValidCell(CellIndex i) const { return i >= 0 && i < cellCount; }
     // True when a and b share a column or a row (truncating division by width).
@@ -125,13 +156,18 @@ struct Board {
     void setLevel(const std::vector<std::uint8_t>& grid, std::int16_t newHeight,
                   std::int16_t newWidth, CellIndex newPlayerCell);
 
-    // Walk path finder (analysis/WalkPath.cpp). All three return the length of a shortest
-    // walk over enterable cells, or -1 (out of range, not enterable, unreachable) with nothing
-    // changed. jumpTo and walkTo also move the player there and add the length to steps;
-    // walkTo appends the walk's directions behind whatever path already holds.
+    // The walk path finder (board/WalkSearch.cpp, its scratch in board/WalkSearch.h): all three
+    // return the length of a shortest walk over enterable cells from the player, who stands on the
+    // grid, or -1 (out of range, not enterable, unreachable) with nothing changed. jumpTo and
+    // walkTo also move the player there and add the length to steps; walkTo appends the walk's
+    // directions behind whatever path already holds. Each runs with the caller's scratch, or with
+    // one of its own.
     std::int16_t walkDistance(CellIndex target) const;
+    std::int16_t walkDistance(CellIndex target, WalkScratch& scratch) const;
     std::int16_t jumpTo(CellIndex target);
+    std::int16_t jumpTo(CellIndex target, WalkScratch& scratch);
     std::int16_t walkTo(CellIndex target, WalkPath& path);
+    std::int16_t walkTo(CellIndex target, WalkPath& path, WalkScratch& scratch);
 };
 
 } // namespace goalbox

@@ -10,7 +10,6 @@ namespace goalbox::platform {
 namespace {
 
 constexpr char ESC                   = '\x1b';
-constexpr char32_t REPLACEMENT       = 0xFFFD;
 constexpr int TAB_WIDTH              = 8;
 constexpr int WIDE_COLUMNS           = 2;
 constexpr std::size_t MAX_CSI_LENGTH = 32;
@@ -78,41 +77,6 @@ OutputEncoding chooseEncoding(std::string_view codeset, bool isTerminal) {
         return isTerminal ? ENCODING_UTF8_ALIGNED : ENCODING_UTF8;
     }
     return isTerminal ? ENCODING_UTF8_ALIGNED : ENCODING_GBK;
-}
-
-std::string utf8ToGbk(std::string_view utf8) {
-    TextEncoder encoder(ENCODING_GBK);
-    std::string gbk;
-    encoder.encode(utf8, gbk);
-    encoder.finish(gbk);
-    return gbk;
-}
-
-std::u32string unmappedCharacters(std::string_view utf8) {
-    std::u32string missing;
-    const auto note = [&missing](char32_t character) {
-        if (missing.find(character) == std::u32string::npos) {
-            missing += character;
-        }
-    };
-    Utf8Reader reader;
-    for (char byte : utf8) {
-        char32_t character    = 0;
-        Utf8Reader::Step step = reader.put(static_cast<unsigned char>(byte), character);
-        if (step == Utf8Reader::UTF8_BROKEN) {
-            note(REPLACEMENT);
-            step = reader.put(static_cast<unsigned char>(byte), character);
-        }
-        if (step == Utf8Reader::UTF8_INVALID) {
-            note(REPLACEMENT);
-        } else if (step == Utf8Reader::UTF8_CHAR && character >= 0x80 && gbkCode(character) == 0) {
-            note(character);
-        }
-    }
-    if (reader.isPending()) {
-        note(REPLACEMENT);
-    }
-    return missing;
 }
 
 Utf8Reader::Step Utf8Reader::put(unsigned char byte, char32_t& character) {

@@ -25,14 +25,6 @@ enum OutputEncoding : std::uint8_t {
 // otherwise. UTF-8 on a terminal is always the aligned kind.
 OutputEncoding chooseEncoding(std::string_view codeset, bool isTerminal);
 
-// The whole text in GBK; ASCII stays, a character without a GBK code or an invalid byte
-// becomes '?'.
-std::string utf8ToGbk(std::string_view utf8);
-
-// The characters of a UTF-8 text that have no GBK code, each once, in order of first
-// appearance; invalid bytes show as U+FFFD. Empty when the whole text converts.
-std::u32string unmappedCharacters(std::string_view utf8);
-
 // Reads UTF-8 one byte at a time, so a character may be split across writes. Overlong forms,
 // surrogates and values past U+10FFFF are invalid.
 class Utf8Reader {

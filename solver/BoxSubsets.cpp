@@ -130,7 +130,7 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
         }
         for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
             const std::int32_t next = neighbour(level_, player, dir);
-            if (next == -1) {
+            if (next == NO_FLOOR) {
                 continue;
             }
             std::size_t fromRank  = rank;
@@ -138,7 +138,7 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
             if (isBox[static_cast<std::size_t>(next)] != 0) {
                 // The player on x = player, a box on x + dir: pushed from x - dir.
                 const std::int32_t stand = neighbour(level_, player, DIR_COUNT - 1 - dir);
-                if (stand == -1 || isBox[static_cast<std::size_t>(stand)] != 0 ||
+                if (stand == NO_FLOOR || isBox[static_cast<std::size_t>(stand)] != 0 ||
                     !level_.isPushable(level_.floorCells[static_cast<std::size_t>(player)], dir)) {
                     continue;
                 }
@@ -288,7 +288,7 @@ bool BoxSubsets::addQuadruples() {
                 stack.pop_back();
                 for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
                     const std::int32_t n = neighbour(level_, cur, dir);
-                    if (n != -1 && row[n] == 0) {
+                    if (n != NO_FLOOR && row[n] == 0) {
                         row[n] = next;
                         stack.push_back(n);
                     }
@@ -331,12 +331,12 @@ bool BoxSubsets::addQuadruples() {
                 // left on x, in the region.
                 const std::int32_t back = DIR_COUNT - 1 - dir;
                 const std::int32_t x    = neighbour(level_, boxes[moved], back);
-                if (x == -1 || row[x] != region ||
+                if (x == NO_FLOOR || row[x] != region ||
                     !level_.isPushable(level_.floorCells[static_cast<std::size_t>(x)], dir)) {
                     continue;
                 }
                 const std::int32_t stand = neighbour(level_, x, back);
-                if (stand == -1 || row[stand] == 0) {
+                if (stand == NO_FLOOR || row[stand] == 0) {
                     continue; // off the floor, or another box stands there
                 }
                 for (std::int32_t i = 0; i < SIZE; ++i) {

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "analysis/DeadPosition.h"
+#include "board/WalkSearch.h"
 #include "solver/SearchTree.h"
 
 namespace goalbox::plain {
@@ -39,6 +40,7 @@ class PlainSearch {
     const SolveLimits& limits_;
     SolveStats& stats_;
     PrimaryData saved_;
+    WalkScratch walkScratch_;
 };
 
 void PlainSearch::savePrimary() {
@@ -73,7 +75,7 @@ void PlainSearch::expand(SearchTree& tree, std::int32_t k, std::int32_t p) {
             // 2.1 The stand cell, in 16 bits.
             const auto stand = static_cast<CellIndex>(cell - board_.dirOffset[dir]);
             // 2.2 Walk there.
-            if (board_.jumpTo(stand) == -1) {
+            if (board_.jumpTo(stand, walkScratch_) == -1) {
                 continue;
             }
             // 2.3 Push.

@@ -124,10 +124,4 @@ std::uint64_t PositionStore::memoryBytes() const {
     return keys_.capacity() * sizeof(std::uint64_t) + slots_.capacity() * sizeof(std::uint64_t);
 }
 
-void PositionStore::clear() {
-    std::vector<std::uint64_t>().swap(keys_);
-    std::vector<std::uint64_t>().swap(slots_);
-    count_ = 0;
-}
-
 } // namespace goalbox

@@ -42,8 +42,6 @@ class PositionStore {
 
     // Heap bytes of the keys and the table, counted by capacity.
     std::uint64_t memoryBytes() const;
-    // Releases everything.
-    void clear();
 
   private:
     void grow();

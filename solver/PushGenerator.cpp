@@ -1,11 +1,10 @@
 #include "solver/PushGenerator.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstddef>
 
 #include "analysis/DeadPosition.h"
-#include "analysis/WalkPath.h"
+#include "board/WalkSearch.h"
 #include "solver/TrapTest.h"
 
 namespace goalbox {
@@ -13,9 +12,7 @@ namespace goalbox {
 PushGenerator::PushGenerator(const Board& start, const StaticLevel& level)
     : level_(level), board_(start), trapTest_(start),
       boardKey_(static_cast<std::size_t>(level.keyWords)),
-      walkStamp_(static_cast<std::size_t>(level.floorCount), 0),
-      walkByFloor_(static_cast<std::size_t>(level.floorCount), -1),
-      walkQueue_(static_cast<std::size_t>(level.floorCount)) {
+      walkByFloor_(static_cast<std::size_t>(level.floorCount), -1) {
     level_.keyOf(board_, boardKey_.data());
     // On a level of up to 64 floor cells a whole layer of the walk search is one word.
     if (level.floorCount <= 64) {
@@ -25,7 +22,7 @@ PushGenerator::PushGenerator(const Board& start, const StaticLevel& level)
                 const std::int32_t n =
                     level.floorNeighbours[static_cast<std::size_t>(f) * DIR_COUNT +
                                           static_cast<std::size_t>(dir)];
-                if (n != -1) {
+                if (n != NO_FLOOR) {
                     neighbourMasks_[static_cast<std::size_t>(f)] |= std::uint64_t{1} << n;
                 }
             }
@@ -57,62 +54,31 @@ void PushGenerator::measureWalksByLayers(std::int32_t start) {
     reachedFree_ = reached & free;
 }
 
-// A breadth-first search from the player over the floor cells free of boxes.
+// Every stand cell's walk length at once: by layers of one word where the level allows it,
+// otherwise by the walk path finder's search over the board.
 void PushGenerator::measureWalks() {
     const CellIndex player = board_.playerCell;
     const std::int32_t start =
-        board_.isValidCell(player) ? level_.floorIndex[static_cast<std::size_t>(player)] : -1;
-    playerOffFloor_ = start == -1;
-    if (playerOffFloor_) {
-        walkDistances(board_, walkByCell_);
-        return;
-    }
-    if (!neighbourMasks_.empty()) {
+        board_.isValidCell(player) ? level_.floorIndex[static_cast<std::size_t>(player)] : NO_FLOOR;
+    walksByLayers_ = start != NO_FLOOR && !neighbourMasks_.empty();
+    if (walksByLayers_) {
         measureWalksByLayers(start);
-        return;
-    }
-    if (++stamp_ == 0) {
-        std::fill(walkStamp_.begin(), walkStamp_.end(), 0);
-        stamp_ = 1;
-    }
-    walkStamp_[static_cast<std::size_t>(start)]   = stamp_;
-    walkByFloor_[static_cast<std::size_t>(start)] = 0;
-    walkQueue_[0]                                 = start;
-    std::size_t head                              = 0;
-    std::size_t tail                              = 1;
-    while (head < tail) {
-        const std::int32_t cur = walkQueue_[head++];
-        const auto nextDistance =
-            static_cast<std::int16_t>(walkByFloor_[static_cast<std::size_t>(cur)] + 1);
-        const std::int32_t* next =
-            &level_.floorNeighbours[static_cast<std::size_t>(cur) * DIR_COUNT];
-        for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
-            const std::int32_t n = next[dir];
-            if (n == -1 || walkStamp_[static_cast<std::size_t>(n)] == stamp_ ||
-                level_.hasBox(boardKey_.data(), n)) {
-                continue;
-            }
-            walkStamp_[static_cast<std::size_t>(n)]   = stamp_;
-            walkByFloor_[static_cast<std::size_t>(n)] = nextDistance;
-            walkQueue_[tail++]                        = n;
-        }
+    } else {
+        walkDistances(board_, walkScratch_);
     }
 }
 
 // What jumpTo(stand) would return, for a stand cell on the floor.
 std::int16_t PushGenerator::walkLength(CellIndex stand) const {
-    if (playerOffFloor_) {
-        return walkByCell_[static_cast<std::size_t>(stand)];
-    }
-    const auto f = static_cast<std::size_t>(level_.floorIndex[static_cast<std::size_t>(stand)]);
-    if (!neighbourMasks_.empty()) {
+    if (walksByLayers_) {
+        const auto f = static_cast<std::size_t>(level_.floorIndex[static_cast<std::size_t>(stand)]);
         return (reachedFree_ >> f & 1u) != 0 ? walkByFloor_[f] : std::int16_t{-1};
     }
-    // The player's own cell holding a box is reached but cannot be walked to.
-    if (walkStamp_[f] != stamp_ || !isEnterable(board_.cells[static_cast<std::size_t>(stand)])) {
+    // jumpTo refuses a stand cell that is not enterable, the player's own cell included.
+    if (!isEnterable(board_.cells[static_cast<std::size_t>(stand)])) {
         return -1;
     }
-    return walkByFloor_[f];
+    return walkScratch_.distance(stand);
 }
 
 void PushGenerator::setPosition(const std::uint64_t* key) {
@@ -182,11 +148,12 @@ void PushGenerator::generate(bool positionTrapped, std::vector<Push>& pushes) {
 }
 
 std::uint64_t PushGenerator::memoryBytes() const {
-    return board_.cells.capacity() + boardKey_.capacity() * sizeof(std::uint64_t) +
-           walkStamp_.capacity() * sizeof(std::uint32_t) +
+    return board_.cells.capacity() +
+           board_.neighbours.next.capacity() * sizeof(board_.neighbours.next[0]) +
+           boardKey_.capacity() * sizeof(std::uint64_t) +
            walkByFloor_.capacity() * sizeof(std::int16_t) +
-           walkQueue_.capacity() * sizeof(std::int32_t) +
-           walkByCell_.capacity() * sizeof(std::int16_t) +
+           walkScratch_.records.capacity() * sizeof(WalkScratch::Record) +
+           walkScratch_.queue.capacity() * sizeof(CellIndex) +
            neighbourMasks_.capacity() * sizeof(std::uint64_t);
 }
 

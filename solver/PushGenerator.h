@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "board/WalkSearch.h"
 #include "solver/StaticLevel.h"
 #include "solver/TrapTest.h"
 
@@ -24,9 +25,11 @@ struct Push {
 // positions with the same steps. It is faster by three means that change no answer:
 //
 //   - all trial pushes of a position start from the same boxes, so one breadth-first search
-//     from the player gives every stand cell's walk length, equal to each jumpTo's (it walks
-//     between floor cells by the walk path finder's rules and its order does not matter: a
-//     shortest walk's length is the same whatever order finds it);
+//     from the player gives every stand cell's walk length, equal to each jumpTo's: the walk
+//     path finder's search through all cells it reaches, or on small levels a search by
+//     layers of one word over the floor, which steps by the same neighbour table (through
+//     StaticLevel::floorNeighbours) and whose order does not matter, since a shortest walk's
+//     length is the same whatever order finds it;
 //   - a push is tried on the board's cells and undone by writing the two cells back;
 //   - after a push from a position that is not trapped, only the squares and lines that the
 //     push can turn dead are tested (TrapTest).
@@ -58,21 +61,17 @@ class PushGenerator {
 
     std::vector<std::uint64_t> boardKey_; // the key of the position the board shows
 
-    // The walks from the player: per floor number, the length of a shortest walk, valid where
-    // walkStamp_ holds the stamp of the latest search (a new stamp clears all marks at once).
-    // A player off the floor (only a start position can put it there) is measured by
-    // walkDistances into walkByCell_ instead.
-    std::vector<std::uint32_t> walkStamp_;
-    std::vector<std::int16_t> walkByFloor_;
-    std::vector<std::int32_t> walkQueue_;
-    std::vector<std::int16_t> walkByCell_;
-    std::uint32_t stamp_ = 0;
-    // On levels of up to 64 floor cells: per floor number its walk neighbours as bits, all floor
-    // bits, and the free floor cells the latest search reached.
+    // The walks from the player. On levels of up to 64 floor cells, with the player on the
+    // floor: per floor number its walk neighbours as bits, all floor bits, the free floor cells
+    // the latest search reached and their walk lengths. Otherwise (a player off the floor can
+    // only be a start position's) the walk path finder's search, which leaves the lengths in
+    // its scratch.
     std::vector<std::uint64_t> neighbourMasks_;
     std::uint64_t floorMask_   = 0;
     std::uint64_t reachedFree_ = 0;
-    bool playerOffFloor_       = false;
+    std::vector<std::int16_t> walkByFloor_;
+    WalkScratch walkScratch_;
+    bool walksByLayers_        = false;
     std::uint64_t pushesTried_ = 0;
 };
 

@@ -171,7 +171,8 @@ SolutionStep RouteSearch::pushInto(std::uint32_t entry) const {
                                    !level_.isPushable(from, dir))) {
         ++dir;
     }
-    return SolutionStep{static_cast<CellIndex>(from - level_.dirOffset[dir]), dir};
+    return SolutionStep{static_cast<CellIndex>(from - level_.dirOffset[dir]),
+                        static_cast<Direction>(dir)};
 }
 
 // The place of the push that made entry among its parent's pushes: boxes by ascending cell,

@@ -15,16 +15,11 @@ std::uint32_t boxHash(const Board& board) {
     return hash;
 }
 
-void captureStateInto(const Board& board, SearchState& s) {
+SearchState captureState(const Board& board) {
+    SearchState s;
     board.saveSnapshot(s);
     s.solved = board.isSolved();
     s.hash   = boxHash(board);
-    s.step   = SolutionStep{};
-}
-
-SearchState captureState(const Board& board) {
-    SearchState s;
-    captureStateInto(board, s);
     return s;
 }
 

@@ -8,10 +8,11 @@
 namespace goalbox {
 
 // One push of a solution: walk the player to cell by a shortest walk, then move once in
-// direction, which pushes the box next to cell.
+// direction, which pushes the box next to cell. The initial search state's step has cell
+// NO_CELL.
 struct SolutionStep {
-    CellIndex cell         = -1;
-    std::int32_t direction = DIR_RIGHT;
+    CellIndex cell      = NO_CELL;
+    Direction direction = DIR_RIGHT;
 
     bool operator==(const SolutionStep&) const = default;
 };
@@ -37,13 +38,9 @@ struct SearchState : BoardSnapshot {
 // 65536: independent of the order of the boxes, and 0 for a board without boxes.
 std::uint32_t boxHash(const Board& board);
 
-// The state of the board's position: snapshot, solved flag and hash; step is (-1, right).
+// The state of the board's position: snapshot, solved flag and hash; step is (NO_CELL, right).
 // level and index are left for the tree to set.
 SearchState captureState(const Board& board);
-
-// Same as captureState, but writes into an existing state so that its bit vector's memory
-// is reused (no allocation once the state has been used for this level).
-void captureStateInto(const Board& board, SearchState& s);
 
 // True when a and b are the same position: equal hash, player cell, bit vector length and box
 // bits. steps, level, index, solved and step take no part.

@@ -11,10 +11,10 @@ bool replaysToSolved(const Board& start, const std::vector<SolutionStep>& soluti
         if (board.walkTo(step.cell, walk) == -1) {
             return false;
         }
-        const auto dir = static_cast<Direction>(step.direction);
-        const auto target =
-            static_cast<std::size_t>(static_cast<CellIndex>(step.cell + board.dirOffset[dir]));
-        if (target >= board.cells.size() || !isBox(board.cells[target]) || board.move(dir) == -1) {
+        const auto target = static_cast<std::size_t>(
+            static_cast<CellIndex>(step.cell + board.dirOffset[step.direction]));
+        if (target >= board.cells.size() || !isBox(board.cells[target]) ||
+            board.move(step.direction) == -1) {
             return false;
         }
     }

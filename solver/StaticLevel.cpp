@@ -15,10 +15,9 @@ bool isFloor(std::uint8_t code) {
 } // namespace
 
 StaticLevel::StaticLevel(const Board& board)
-    : cellCount(board.cellCount), width(board.width), dirOffset(board.dirOffset),
-      startPlayer(board.playerCell) {
+    : cellCount(board.cellCount), dirOffset(board.dirOffset), startPlayer(board.playerCell) {
     const auto cells = static_cast<std::size_t>(cellCount > 0 ? cellCount : 0);
-    floorIndex.assign(cells, -1);
+    floorIndex.assign(cells, NO_FLOOR);
     goal.assign(cells, 0);
     pushable.assign(cells * DIR_COUNT, 0);
     for (std::size_t cell = 0; cell < cells; ++cell) {
@@ -33,46 +32,32 @@ StaticLevel::StaticLevel(const Board& board)
     playerBits = static_cast<std::int32_t>(std::bit_width(static_cast<std::uint32_t>(floorCount)));
     keyWords   = std::max(1, (floorCount + playerBits + 63) / 64);
 
-    // The walk steps between floor cells, by the rules of the walk path finder: a sideways
-    // step never leaves its row, and a board one column wide has none.
-    floorNeighbours.assign(static_cast<std::size_t>(floorCount) * DIR_COUNT, -1);
+    // The walk steps between floor cells and the pushes the grid allows, both from the board's
+    // neighbour table: a push over a cell needs a floor cell to stand on one step behind it and
+    // a floor cell one step beyond it, as Board::move takes them.
+    floorNeighbours.assign(static_cast<std::size_t>(floorCount) * DIR_COUNT, NO_FLOOR);
     for (std::int32_t f = 0; f < floorCount; ++f) {
         const CellIndex cell = floorCells[static_cast<std::size_t>(f)];
-        const int column     = cell % width;
-        for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
-            const auto next = static_cast<CellIndex>(cell + dirOffset[dir]);
-            const bool wraps =
-                (dir == DIR_RIGHT && column == width - 1) || (dir == DIR_LEFT && column == 0);
-            if (!wraps && board.isValidCell(next)) {
-                floorNeighbours[static_cast<std::size_t>(f) * DIR_COUNT +
-                                static_cast<std::size_t>(dir)] =
-                    floorIndex[static_cast<std::size_t>(next)];
+        for (std::int32_t d = 0; d < DIR_COUNT; ++d) {
+            const auto dir       = static_cast<Direction>(d);
+            const CellIndex next = board.neighbour(cell, dir);
+            const CellIndex back = board.neighbour(cell, reverse(dir));
+            const auto at = static_cast<std::size_t>(f) * DIR_COUNT + static_cast<std::size_t>(d);
+            if (next != NO_CELL) {
+                floorNeighbours[at] = floorIndex[static_cast<std::size_t>(next)];
             }
-        }
-    }
-
-    // The geometry of Board::move for a push from stand over the box cell onto beyond, every sum
-    // taken in 16 bits as there.
-    for (const CellIndex cell : floorCells) {
-        for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
-            const bool sideways = dir == DIR_RIGHT || dir == DIR_LEFT;
-            const auto stand    = static_cast<CellIndex>(cell - dirOffset[dir]);
-            const auto beyond   = static_cast<CellIndex>(cell + dirOffset[dir]);
-            const bool ok       = !(board.width == 1 && sideways) && board.isValidCell(stand) &&
-                            board.isValidCell(beyond) && board.sameRowOrColumn(cell, stand) &&
-                            board.sameRowOrColumn(beyond, stand) &&
-                            board.sameRowOrColumn(beyond, cell) &&
-                            isFloor(board.cells[static_cast<std::size_t>(stand)]) &&
-                            isFloor(board.cells[static_cast<std::size_t>(beyond)]);
-            pushable[static_cast<std::size_t>(cell) * DIR_COUNT + static_cast<std::size_t>(dir)] =
+            const bool ok = next != NO_CELL && back != NO_CELL &&
+                            isFloor(board.cells[static_cast<std::size_t>(next)]) &&
+                            isFloor(board.cells[static_cast<std::size_t>(back)]);
+            pushable[static_cast<std::size_t>(cell) * DIR_COUNT + static_cast<std::size_t>(d)] =
                 ok ? 1 : 0;
         }
     }
 }
 
 void StaticLevel::setPlayer(std::uint64_t* key, CellIndex player) const {
-    const bool onFloor =
-        player >= 0 && player < cellCount && floorIndex[static_cast<std::size_t>(player)] != -1;
+    const bool onFloor = player >= 0 && player < cellCount &&
+                         floorIndex[static_cast<std::size_t>(player)] != NO_FLOOR;
     const auto value =
         static_cast<std::uint64_t>(onFloor ? floorIndex[static_cast<std::size_t>(player)] + 1 : 0);
     const std::uint64_t mask = (std::uint64_t{1} << playerBits) - 1;
@@ -116,15 +101,6 @@ void StaticLevel::keyOf(const Board& board, std::uint64_t* key) const {
         }
     }
     setPlayer(key, board.playerCell);
-}
-
-void StaticLevel::writeBoxes(const std::uint64_t* key, Board& board) const {
-    for (std::int32_t f = 0; f < floorCount; ++f) {
-        std::uint8_t& code =
-            board.cells[static_cast<std::size_t>(floorCells[static_cast<std::size_t>(f)])];
-        code = hasBox(key, f) ? withBox(code) : withoutBox(code);
-    }
-    board.playerCell = player(key);
 }
 
 } // namespace goalbox

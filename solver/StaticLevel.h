@@ -11,6 +11,9 @@
 
 namespace goalbox {
 
+// No floor cell: the floor number of a cell that is not floor, and of a step off the floor.
+inline constexpr std::int32_t NO_FLOOR = -1;
+
 // What stays the same in every position the search can reach from one board: the cells a box
 // can ever stand on (the floor: every cell that is enterable or holds a box at the start, a set
 // that no push changes), their numbering, the goals, and which pushes the grid allows at all.
@@ -31,16 +34,15 @@ struct StaticLevel {
     explicit StaticLevel(const Board& board);
 
     std::int32_t cellCount = 0;
-    std::int32_t width     = 0;
-    std::vector<std::int32_t> floorIndex; // per cell: its floor number, -1 for other cells
+    std::vector<std::int32_t> floorIndex; // per cell: its floor number, NO_FLOOR for other cells
     std::vector<CellIndex> floorCells;    // per floor number: its cell
     std::vector<std::uint8_t> goal;       // per cell: 1 on a goal (with or without a box)
     // Per cell * DIR_COUNT + direction: 1 when a box on the floor cell could be pushed that way
-    // on an empty board: the stand cell behind it and the cell beyond are floor, on the grid,
-    // and in one row or column with it, as Board::move demands.
+    // on an empty board: the stand cell one step behind it and the cell one step beyond are
+    // floor (steps of the board's neighbour table, as Board::move takes them).
     std::vector<std::uint8_t> pushable;
-    // Per floor number * DIR_COUNT + direction: the floor number of the cell one walk step
-    // away in that direction (on the grid, not wrapping round a row end), or -1.
+    // Per floor number * DIR_COUNT + direction: the floor number of the cell one step away in
+    // that direction by the board's neighbour table, or NO_FLOOR.
     std::vector<std::int32_t> floorNeighbours;
     std::array<std::int16_t, DIR_COUNT> dirOffset{};
     std::int32_t floorCount = 0;
@@ -78,9 +80,6 @@ struct StaticLevel {
     void applyPush(std::uint64_t* key, CellIndex from, CellIndex to) const;
     // Writes the key of the board's boxes and player.
     void keyOf(const Board& board, std::uint64_t* key) const;
-    // The board's cells put in the position of key: every box cell of the key holds a box, every
-    // other floor cell none; the player is set, steps are left alone.
-    void writeBoxes(const std::uint64_t* key, Board& board) const;
 };
 
 } // namespace goalbox

@@ -1,6 +1,6 @@
-// The dead patterns below are those of analysis/DeadPosition.cpp, read over a few squares and
-// lines only. They compare whole cell codes: a box is exactly CELL_BOX, a wall exactly
-// CELL_WALL, a goal exactly CELL_GOAL.
+// The dead patterns of analysis/DeadPosition.h, read over a few squares and lines only. They
+// compare whole cell codes: a box is exactly CELL_BOX, a wall exactly CELL_WALL, a goal exactly
+// CELL_GOAL.
 #include "solver/TrapTest.h"
 
 #include <cstddef>
@@ -12,72 +12,24 @@ namespace goalbox {
 
 namespace {
 
-std::uint8_t cellAt(const Board& board, int row, int column) {
-    return board
-        .cells[static_cast<std::size_t>(static_cast<CellIndex>(row * board.width + column))];
-}
-
-bool isDeadSquareAt(const Board& board, int row, int column) {
-    return isDeadSquare(cellAt(board, row, column), cellAt(board, row, column + 1),
-                        cellAt(board, row + 1, column), cellAt(board, row + 1, column + 1));
-}
-
-// A row (rows true) or a column, by number.
-struct Line {
-    bool isRow;
-    int number;
-
-    std::uint8_t at(const Board& board, int p) const {
-        return isRow ? cellAt(board, number, p) : cellAt(board, p, number);
-    }
-};
-
-// One wall-line check: the scanned line against its neighbour, starting where startLine leaves
-// the floor, the counters running on across walls.
-bool isDeadLine(const Board& board, Line scanned, Line neighbour, Line startLine) {
-    const int length = scanned.isRow ? board.width : board.height;
-    int p0           = 0;
-    while (p0 < length && startLine.at(board, p0) == CELL_FLOOR) {
-        ++p0;
-    }
-    if (p0 == length) {
-        return false;
-    }
-    int boxes = 0;
-    int goals = 0;
-    for (int p = p0; p < length; ++p) {
-        const std::uint8_t x = scanned.at(board, p);
-        if (x == CELL_WALL) {
-            if (boxes > goals) {
-                return true;
-            }
-            continue;
-        }
-        if (x == CELL_BOX) {
-            ++boxes;
-        } else if (x == CELL_GOAL) {
-            ++goals;
-        }
-        const std::uint8_t y = neighbour.at(board, p);
-        if (y == CELL_BOX || y == CELL_FLOOR || y == CELL_BOX_ON_GOAL || y == CELL_GOAL) {
-            // An exit: nothing later in this line can be dead.
-            return false;
-        }
-    }
-    return boxes > goals;
-}
-
-// The squares whose top-left corner is (row - 1 .. row, column - 1 .. column).
-bool hasDeadSquareAround(const Board& board, int row, int column) {
-    for (int r = row - 1; r <= row; ++r) {
-        for (int c = column - 1; c <= column; ++c) {
-            if (r >= 0 && c >= 0 && r + 1 < board.height && c + 1 < board.width &&
-                isDeadSquareAt(board, r, c)) {
-                return true;
-            }
+// The squares on the grid that hold cell: bits 1, 2, 4, 8 of squaresAround, by the offset of
+// their top-left corner from the cell.
+bool hasDeadSquareAround(const Board& board, CellIndex cell) {
+    const std::uint8_t squares = squaresAround(board, cell);
+    const int width            = board.width;
+    const int corners[]        = {-width - 1, -width, -1, 0};
+    for (int i = 0; i < 4; ++i) {
+        if ((squares >> i & 1u) != 0 &&
+            isDeadSquareAt(board, static_cast<CellIndex>(cell + corners[i]))) {
+            return true;
         }
     }
     return false;
+}
+
+// The first cell of row or column n.
+CellIndex lineStart(const Board& board, bool isRow, int n) {
+    return static_cast<CellIndex>(isRow ? n * board.width : n);
 }
 
 // True when one of the first count entries of lines is n.
@@ -94,25 +46,23 @@ bool isListed(const int* lines, int count, int n) {
 // read line n with line n - 1, so they read a changed line m as n = m and n = m + 1; scans 3
 // and 4 read line n with line n + 1, so as n = m and n = m - 1.
 bool hasDeadLineNear(const Board& board, bool isRow, int a, int b) {
-    const int count    = isRow ? board.height : board.width;
-    const int before[] = {a, a + 1, b, b + 1};
+    const int count        = isRow ? board.height : board.width;
+    const Direction along  = isRow ? DIR_RIGHT : DIR_DOWN;
+    const Direction before = isRow ? DIR_UP : DIR_LEFT;
+    const int withBefore[] = {a, a + 1, b, b + 1};
     for (int i = 0; i < 4; ++i) {
-        const int n = before[i];
-        if (n >= 1 && n < count && !isListed(before, i, n)) {
-            const Line scanned{isRow, n};
-            if (isDeadLine(board, scanned, Line{isRow, n - 1}, scanned)) {
-                return true;
-            }
+        const int n = withBefore[i];
+        if (n >= 1 && n < count && !isListed(withBefore, i, n) &&
+            isDeadLine(board, lineStart(board, isRow, n), along, before, true)) {
+            return true;
         }
     }
-    const int after[] = {a, a - 1, b, b - 1};
+    const int withAfter[] = {a, a - 1, b, b - 1};
     for (int i = 0; i < 4; ++i) {
-        const int n = after[i];
-        if (n >= 0 && n + 1 < count && !isListed(after, i, n)) {
-            const Line neighbour{isRow, n + 1};
-            if (isDeadLine(board, Line{isRow, n}, neighbour, neighbour)) {
-                return true;
-            }
+        const int n = withAfter[i];
+        if (n >= 0 && n + 1 < count && !isListed(withAfter, i, n) &&
+            isDeadLine(board, lineStart(board, isRow, n), along, reverse(before), false)) {
+            return true;
         }
     }
     return false;
@@ -121,15 +71,10 @@ bool hasDeadLineNear(const Board& board, bool isRow, int a, int b) {
 } // namespace
 
 bool isTrappedAfterPush(const Board& board, CellIndex from, CellIndex to) {
-    const int width   = board.width;
-    const int fromRow = from / width;
-    const int fromCol = from % width;
-    const int toRow   = to / width;
-    const int toCol   = to % width;
-    return hasDeadSquareAround(board, toRow, toCol) ||
-           hasDeadSquareAround(board, fromRow, fromCol) ||
-           hasDeadLineNear(board, true, toRow, fromRow) ||
-           hasDeadLineNear(board, false, toCol, fromCol);
+    const int width = board.width;
+    return hasDeadSquareAround(board, to) || hasDeadSquareAround(board, from) ||
+           hasDeadLineNear(board, true, to / width, from / width) ||
+           hasDeadLineNear(board, false, to % width, from % width);
 }
 
 namespace {
@@ -143,59 +88,53 @@ bool isFloorCell(std::uint8_t code) {
 // against column n - 1, scan 3 row n against row n + 1, scan 4 column n against column n + 1.
 struct Scan {
     bool isRow;
-    int step;             // from the scanned line to its neighbour
+    Direction side;       // from the scanned line to the line beside it
     bool startsInScanned; // the start position is found in the scanned line (scans 1 and 2)
 };
 
-constexpr Scan SCANS[4] = {
-    {true, -1, true}, {false, -1, true}, {true, 1, false}, {false, 1, false}};
+constexpr Scan SCANS[4] = {{true, DIR_UP, true},
+                           {false, DIR_LEFT, true},
+                           {true, DIR_DOWN, false},
+                           {false, DIR_RIGHT, false}};
 
 } // namespace
 
 TrapTest::TrapTest(const Board& start)
     : stretchLine_(static_cast<std::size_t>(start.cellCount > 0 ? start.cellCount : 0),
-                   std::array<std::int16_t, 4>{-1, -1, -1, -1}),
+                   std::array<CellIndex, 4>{NO_CELL, NO_CELL, NO_CELL, NO_CELL}),
       squaresAround_(stretchLine_.size(), 0) {
-    // The 2x2 squares on the grid that hold each cell, by their top-left corner.
-    for (int row = 0; row < start.height; ++row) {
-        for (int column = 0; column < start.width; ++column) {
-            const bool up = row > 0, down = row + 1 < start.height;
-            const bool left = column > 0, right = column + 1 < start.width;
-            squaresAround_[static_cast<std::size_t>(row * start.width + column)] =
-                static_cast<std::uint8_t>((up && left ? 1 : 0) | (up && right ? 2 : 0) |
-                                          (down && left ? 4 : 0) | (down && right ? 8 : 0));
-        }
+    for (CellIndex cell = 0; cell < start.cellCount; ++cell) {
+        squaresAround_[static_cast<std::size_t>(cell)] = squaresAround(start, cell);
     }
     fixedStarts_ = true;
     for (int s = 0; s < 4; ++s) {
-        const Scan& scan = SCANS[s];
-        const int count  = scan.isRow ? start.height : start.width;
-        const int length = scan.isRow ? start.width : start.height;
+        const Scan& scan             = SCANS[s];
+        const int count              = scan.isRow ? start.height : start.width;
+        const int length             = scan.isRow ? start.width : start.height;
+        const std::ptrdiff_t step    = scan.isRow ? 1 : start.width;
+        const std::ptrdiff_t beside  = start.dirOffset[scan.side];
+        const int neighbourDirection = scan.side == DIR_UP || scan.side == DIR_LEFT ? -1 : 1;
         for (int n = 0; n < count; ++n) {
-            const int neighbourNumber = n + scan.step;
-            if (neighbourNumber < 0 || neighbourNumber >= count || length == 0) {
+            if (n + neighbourDirection < 0 || n + neighbourDirection >= count || length == 0) {
                 continue; // this line is not scanned (or has no cells: a map of no rows)
             }
-            const Line scanned{scan.isRow, n};
-            const Line neighbour{scan.isRow, neighbourNumber};
-            const Line startLine = scan.startsInScanned ? scanned : neighbour;
+            const CellIndex first       = lineStart(start, scan.isRow, n);
+            const std::uint8_t* scanned = &start.cells[static_cast<std::size_t>(first)];
             // 1. The start position is 0 whatever the boxes do unless the start line's first
             //    cell can be plain floor.
-            const std::uint8_t first = startLine.at(start, 0);
-            if (isFloorCell(first) && !isGoal(first)) {
+            const std::uint8_t firstCode = scan.startsInScanned ? scanned[0] : scanned[beside];
+            if (isFloorCell(firstCode) && !isGoal(firstCode)) {
                 fixedStarts_ = false;
             }
             // 2. The critical stretch: up to the first non-wall position whose neighbour is
             //    an exit.
             for (int p = 0; p < length; ++p) {
-                if (scanned.at(start, p) != CELL_WALL && isFloorCell(neighbour.at(start, p))) {
+                if (scanned[p * step] != CELL_WALL && isFloorCell(scanned[p * step + beside])) {
                     break;
                 }
-                const int row    = scan.isRow ? n : p;
-                const int column = scan.isRow ? p : n;
                 const auto cell =
-                    static_cast<std::size_t>(static_cast<CellIndex>(row * start.width + column));
-                stretchLine_[cell][static_cast<std::size_t>(s)] = static_cast<std::int16_t>(n);
+                    static_cast<std::size_t>(static_cast<CellIndex>(first + p * step));
+                stretchLine_[cell][static_cast<std::size_t>(s)] = first;
             }
         }
     }
@@ -219,16 +158,15 @@ bool TrapTest::afterPush(const Board& board, CellIndex from, CellIndex to) const
             return true;
         }
     }
-    const std::array<std::int16_t, 4>& lines = stretchLine_[static_cast<std::size_t>(to)];
+    const std::array<CellIndex, 4>& lines = stretchLine_[static_cast<std::size_t>(to)];
     for (int s = 0; s < 4; ++s) {
-        const int n = lines[static_cast<std::size_t>(s)];
-        if (n == -1) {
+        const CellIndex first = lines[static_cast<std::size_t>(s)];
+        if (first == NO_CELL) {
             continue;
         }
         const Scan& scan = SCANS[s];
-        const Line scanned{scan.isRow, n};
-        const Line neighbour{scan.isRow, n + scan.step};
-        if (isDeadLine(board, scanned, neighbour, scan.startsInScanned ? scanned : neighbour)) {
+        if (isDeadLine(board, first, scan.isRow ? DIR_RIGHT : DIR_DOWN, scan.side,
+                       scan.startsInScanned)) {
             return true;
         }
     }

@@ -41,8 +41,9 @@ class TrapTest {
 
   private:
     bool fixedStarts_ = false;
-    // Per cell: for each scan (1 to 4), the line whose critical stretch holds the cell, or -1.
-    std::vector<std::array<std::int16_t, 4>> stretchLine_;
+    // Per cell: for each scan (1 to 4), the first cell of the line whose critical stretch holds
+    // the cell, or NO_CELL.
+    std::vector<std::array<CellIndex, 4>> stretchLine_;
     // Per cell: the 2x2 squares on the grid that hold it, bits 1, 2, 4, 8 for those whose
     // top-left corner is up-left of it, above it, left of it, the cell itself.
     std::vector<std::uint8_t> squaresAround_;

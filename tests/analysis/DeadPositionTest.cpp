@@ -11,7 +11,7 @@
 
 #include "analysis/DeadPosition.h"
 #include "board/Board.h"
-#include "tests/analysis/TestBoards.h"
+#include "tests/board/TestBoards.h"
 
 namespace goalbox {
 namespace {

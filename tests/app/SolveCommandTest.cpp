@@ -11,10 +11,11 @@ namespace goalbox {
 namespace {
 
 // A room with no solution whose search still takes a few thousand expansions: long enough to
-// run out of a small memory budget and to be reported on.
+// run out of a small memory budget and to be reported on. The room on the right has two goals
+// and one box, and only the player fits through its winding door.
 Board openRoom() {
-    return test::boardFromRows({"##########", "#       .#", "# #$   $.#", "##   $   #",
-                                "# # #    #", "#@    .# #", "##########"});
+    return test::boardFromRows({"###########", "#.   #.$ .#", "# $$ ### ##", "# .      ##",
+                                "# $$ ######", "#.@ ##", "#####"});
 }
 
 class SolveCommandTest : public ::testing::Test {

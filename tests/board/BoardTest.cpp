@@ -139,6 +139,27 @@ TEST(BoardTest, InitDerivesCountsAndOffsets) {
     EXPECT_EQ(board.dirOffset, (std::array<std::int16_t, DIR_COUNT>{1, 4, -4, -1}));
 }
 
+// Each cell's neighbours right, down, up, left: none past an edge or across a row end, none
+// sideways one column wide. A board given another size gets a new table from init.
+TEST(BoardTest, NeighbourTableFollowsTheGrid) {
+    using Next  = std::array<CellIndex, DIR_COUNT>;
+    Board board = makeBoard({"    ", "    "});
+    EXPECT_EQ(board.neighboursOf(0), (Next{1, 4, NO_CELL, NO_CELL}));
+    EXPECT_EQ(board.neighboursOf(3), (Next{NO_CELL, 7, NO_CELL, 2}));
+    EXPECT_EQ(board.neighboursOf(4), (Next{5, NO_CELL, 0, NO_CELL}));
+    board.height = 4;
+    board.width  = 2;
+    board.init();
+    EXPECT_EQ(board.neighboursOf(1), (Next{NO_CELL, 3, NO_CELL, 0}));
+    EXPECT_EQ(board.neighboursOf(2), (Next{3, 4, 0, NO_CELL}));
+    EXPECT_EQ(board.neighboursOf(7), (Next{NO_CELL, NO_CELL, 5, 6}));
+    board.height = 8;
+    board.width  = 1;
+    board.init();
+    EXPECT_EQ(board.neighboursOf(0), (Next{NO_CELL, 1, NO_CELL, NO_CELL}));
+    EXPECT_EQ(board.neighboursOf(4), (Next{NO_CELL, 5, 3, NO_CELL}));
+}
+
 TEST(BoardTest, SameRowOrColumnOnAZeroWidthBoard) {
     Board board = makeBoard({});
     EXPECT_EQ(board.cellCount, 0);

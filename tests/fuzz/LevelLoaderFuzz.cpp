@@ -14,8 +14,8 @@
 #include <unistd.h>
 
 #include "analysis/DeadPosition.h"
-#include "analysis/WalkPath.h"
 #include "board/Board.h"
+#include "board/WalkSearch.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace goalbox::fuzz {
@@ -171,9 +171,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkLoaded(board, expected);
 
     // Whatever loads is a board the rest of the program may be handed.
-    static std::vector<std::int16_t> dist;
+    static WalkScratch walks;
     static_cast<void>(isTrapped(board));
-    walkDistances(board, dist);
-    FUZZ_CHECK(dist.size() == static_cast<std::size_t>(board.cellCount));
+    walkDistances(board, walks);
     return 0;
 }

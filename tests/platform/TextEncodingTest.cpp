@@ -13,6 +13,7 @@
 
 #include "platform/EncodingStreamBuf.h"
 #include "platform/GbkTable.h"
+#include "tests/platform/GbkText.h"
 
 #if __has_include(<iconv.h>)
 #include <iconv.h>
@@ -21,6 +22,9 @@
 
 namespace goalbox::platform {
 namespace {
+
+using test::unmappedCharacters;
+using test::utf8ToGbk;
 
 // Code points as "U+XXXX" words, so a failure names the characters.
 std::string describe(const std::u32string& characters) {

@@ -160,7 +160,7 @@ std::vector<SolutionStep> routeSteps(const std::string& text) {
     for (std::string step; std::getline(parts, step, ';');) {
         const std::size_t comma = step.find(',');
         steps.push_back(SolutionStep{static_cast<CellIndex>(std::stoi(step.substr(0, comma))),
-                                     std::stoi(step.substr(comma + 1))});
+                                     static_cast<Direction>(std::stoi(step.substr(comma + 1)))});
     }
     return steps;
 }
@@ -198,7 +198,7 @@ TEST_P(Golden, NoPositionOfARouteIsHopelessOrBeyondTheBound) {
             }
             WalkPath walk;
             ASSERT_NE(board.walkTo(route[i].cell, walk), -1);
-            const CellIndex box = board.move(static_cast<Direction>(route[i].direction));
+            const CellIndex box = board.move(route[i].direction);
             ASSERT_NE(box, -1);
             // The box pushed is never frozen off a goal.
             level.keyOf(board, key.data());

@@ -143,12 +143,13 @@ TEST(TrapTest, AgreesWithIsTrappedAfterEveryPush) {
 }
 
 // The pushes of a position, their order and their costs, come out as the expansion of the
-// search procedure makes them, whatever position the generator showed before.
+// search procedure makes them, whatever position the generator showed before. Every fourth
+// board may have more than 64 floor cells, where the walks are not measured by layers.
 TEST(PushGenerator, GivesThePushesOfTheSearchProcedure) {
     std::mt19937 random(314159);
     int pushes = 0;
     for (int round = 0; round < 4000; ++round) {
-        Board start = randomBoard(random, 8, round % 3 != 0);
+        Board start = randomBoard(random, round % 4 == 0 ? 12 : 8, round % 3 != 0);
         start.steps = static_cast<std::int16_t>(round % 11);
         const StaticLevel level(start);
         PushGenerator generator(start, level);
@@ -232,11 +233,6 @@ TEST(StaticLevel, KeysHoldBoxesAndPlayerAcrossWordEnds) {
         level.forEachBox(key.data(), [&](std::int32_t f) { boxes.push_back(f); });
         EXPECT_EQ(boxes, (std::vector<std::int32_t>{0, floorCount - 2}));
         EXPECT_EQ(level.player(key.data()), floorCount);
-        Board written = board;
-        level.writeBoxes(key.data(), written);
-        EXPECT_EQ(written.playerCell, floorCount);
-        EXPECT_EQ(written.cells[static_cast<std::size_t>(floorCount)], CELL_FLOOR);
-        EXPECT_EQ(written.cells[static_cast<std::size_t>(floorCount - 1)], CELL_BOX);
     }
 }
 

@@ -1,5 +1,5 @@
-#ifndef TESTS_ANALYSIS_TESTBOARDS_H
-#define TESTS_ANALYSIS_TESTBOARDS_H
+#ifndef TESTS_BOARD_TESTBOARDS_H
+#define TESTS_BOARD_TESTBOARDS_H
 
 #include <cstdint>
 #include <random>

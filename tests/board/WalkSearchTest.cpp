@@ -11,9 +11,9 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/WalkPath.h"
 #include "board/Board.h"
-#include "tests/analysis/TestBoards.h"
+#include "board/WalkSearch.h"
+#include "tests/board/TestBoards.h"
 
 namespace goalbox {
 namespace {
@@ -224,35 +224,38 @@ TEST(WalkPathTest, StampWrapAroundClearsOldMarks) {
     Board board           = openFloor(6, 6, 0, 0);
     const CellIndex far   = cellOf(board, 5, 5);
     const CellIndex close = cellOf(board, 0, 1);
-    // The first search after a clear marks nearly every cell with stamp 1.
-    setWalkStamp(0);
-    EXPECT_EQ(board.walkDistance(far), 10);
-    EXPECT_EQ(walkStamp(), 1);
+    // The first search of a new scratch marks nearly every cell with stamp 1.
+    WalkScratch scratch;
+    EXPECT_EQ(board.walkDistance(far, scratch), 10);
+    EXPECT_EQ(scratch.stamp, 1);
     // Cheap searches run the stamp up to its largest value ...
-    while (walkStamp() != std::numeric_limits<WalkStamp>::max()) {
-        ASSERT_EQ(board.walkDistance(close), 1);
+    while (scratch.stamp != std::numeric_limits<WalkStamp>::max()) {
+        ASSERT_EQ(board.walkDistance(close, scratch), 1);
     }
     // ... and the next search must not take the old marks for its own.
     WalkPath path;
-    EXPECT_EQ(board.walkTo(far, path), 10);
+    EXPECT_EQ(board.walkTo(far, path, scratch), 10);
     EXPECT_EQ(board.playerCell, far);
     board.playerCell = 0;
-    EXPECT_EQ(board.walkDistance(far), 10);
-    EXPECT_NE(walkStamp(), 0);
+    EXPECT_EQ(board.walkDistance(far, scratch), 10);
+    EXPECT_NE(scratch.stamp, 0);
 }
 
 // --- Random boards -------------------------------------------------------------------------
 
 // Checks every cell of board against the plain search: walkDistance, walkDistances, and for a
-// few targets walkTo's path, jumpTo, and a replay of the path with move().
-void checkAgainstPlainSearch(const Board& board, std::mt19937& rng, bool everyTarget) {
+// few targets walkTo's path, jumpTo, and a replay of the path with move(). walkDistance and
+// walkDistances search with the scratch that every board of a test shares.
+void checkAgainstPlainSearch(const Board& board, std::mt19937& rng, bool everyTarget,
+                             WalkScratch& scratch) {
     const PlainSearch plain = plainSearch(board);
-    std::vector<std::int16_t> all;
-    walkDistances(board, all);
-    ASSERT_EQ(all.size(), static_cast<std::size_t>(board.cellCount));
+    walkDistances(board, scratch);
     for (int cell = 0; cell < board.cellCount; ++cell) {
-        ASSERT_EQ(all[static_cast<std::size_t>(cell)], plainDistance(board, plain, cell))
-            << "cell " << cell;
+        if (isEnterable(board.cells[static_cast<std::size_t>(cell)])) {
+            ASSERT_EQ(scratch.distance(static_cast<CellIndex>(cell)),
+                      plainDistance(board, plain, cell))
+                << "cell " << cell;
+        }
     }
     std::uniform_int_distribution<int> pickCell(0, board.cellCount - 1);
     const int targetCount = everyTarget ? board.cellCount : 64;
@@ -260,7 +263,7 @@ void checkAgainstPlainSearch(const Board& board, std::mt19937& rng, bool everyTa
         const int target   = everyTarget ? i : pickCell(rng);
         const auto cell    = static_cast<CellIndex>(target);
         const int expected = plainDistance(board, plain, target);
-        ASSERT_EQ(board.walkDistance(cell), expected) << "target " << target;
+        ASSERT_EQ(board.walkDistance(cell, scratch), expected) << "target " << target;
     }
     for (int i = 0; i < 4; ++i) {
         const int target = pickCell(rng);
@@ -284,18 +287,21 @@ void checkAgainstPlainSearch(const Board& board, std::mt19937& rng, bool everyTa
 TEST(WalkPathTest, MatchesPlainSearchOnRandomBoards) {
     std::mt19937 rng(7031);
     std::uniform_int_distribution<int> size(1, 12);
+    WalkScratch scratch;
     // Small boards, every cell a target: about 120000 searches, so the stamp wraps too.
     for (int round = 0; round < 3000; ++round) {
-        checkAgainstPlainSearch(testboards::randomBoard(rng, size(rng), size(rng)), rng, true);
+        checkAgainstPlainSearch(testboards::randomBoard(rng, size(rng), size(rng)), rng, true,
+                                scratch);
         if (::testing::Test::HasFatalFailure()) {
             return;
         }
     }
     // Large boards between small ones make the buffers grow and hold old marks.
     for (int round = 0; round < 12; ++round) {
-        checkAgainstPlainSearch(testboards::randomBoard(rng, 90 + round, 150 - round), rng, false);
-        checkAgainstPlainSearch(testboards::randomBoard(rng, size(rng), 1), rng, true);
-        checkAgainstPlainSearch(testboards::randomBoard(rng, 2, size(rng)), rng, true);
+        checkAgainstPlainSearch(testboards::randomBoard(rng, 90 + round, 150 - round), rng, false,
+                                scratch);
+        checkAgainstPlainSearch(testboards::randomBoard(rng, size(rng), 1), rng, true, scratch);
+        checkAgainstPlainSearch(testboards::randomBoard(rng, 2, size(rng)), rng, true, scratch);
     }
 }
 
