@@ -8,8 +8,8 @@
 
 namespace goalbox {
 
-// A lower bound on the steps still needed to solve a position, for the guided search and for
-// the bound on the passes.
+// A lower bound on the steps still needed to solve a position: the part of the route search's
+// estimate that the boxes' push distances give.
 //
 // For every goal a backward search over pushes on the empty board (walls only, every other
 // box gone, the player wherever it needs to be) gives the fewest pushes that bring a box from

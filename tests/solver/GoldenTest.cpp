@@ -33,7 +33,7 @@ constexpr bool FAST_LINES_ONLY = false;
 // "level : steps : fast|slow : nodes expanded : states stored : cell,direction;...".
 // The routes and steps are those of the plain search of passes with a step limit growing by
 // one (solver/PlainSearch), and never change. The node counts are those of the present search
-// (the guided search's expansions and the passes', and the positions stored by both); they pin
+// (the sweep's expansions and the positions it stored); they pin
 // its order and its pruning: a changed push order, store rule or bound may still find the same
 // routes, but not with the same counts.
 struct GoldenLine {

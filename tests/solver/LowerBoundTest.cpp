@@ -1,6 +1,5 @@
-// The lower bound under the guided search and the bound on the passes: it must never exceed
-// the steps still needed, and no push may lower it by more than one, or the passes could drop a
-// position of the route.
+// The lower bound under the route search: it must never exceed the steps still needed, and no
+// push may lower it by more than one, or the sweep could drop a position of the route.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
