@@ -15,7 +15,7 @@ namespace {
 // and one box, and only the player fits through its winding door.
 Board openRoom() {
     return test::boardFromRows({"###########", "#.   #.$ .#", "# $$ ### ##", "# .      ##",
-                                "# $$ ######", "#.@ ##", "#####"});
+                                "# $$ ######", "#.@ ##-----", "#####------"});
 }
 
 class SolveCommandTest : public ::testing::Test {
