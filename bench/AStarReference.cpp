@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/LevelFiles.h"
 #include "bench/SearchTimer.h"
 #include "board/Board.h"
 #include "solver/SolutionCheck.h"
@@ -516,18 +517,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
         if (arg.starts_with("-")) {
             return false;
         }
-        if (!std::filesystem::is_directory(arg)) {
-            options.levels.emplace_back(arg);
-            continue;
-        }
-        std::vector<std::filesystem::path> files;
-        for (const auto& item : std::filesystem::directory_iterator(arg)) {
-            if (item.is_regular_file() && item.path().extension() == ".txt") {
-                files.push_back(item.path());
-            }
-        }
-        std::sort(files.begin(), files.end());
-        options.levels.insert(options.levels.end(), files.begin(), files.end());
+        goalbox::bench::appendLevelFiles(arg, options.levels);
     }
     return !options.levels.empty() && options.capSeconds > 0.0;
 }

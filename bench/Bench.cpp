@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/LevelFiles.h"
 #include "bench/SearchTimer.h"
 #include "board/Board.h"
 #include "solver/PlainSearch.h"
@@ -186,17 +187,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
             options.quick = true;
         } else if (!arg.empty() && arg[0] == '-') {
             return false;
-        } else if (std::filesystem::is_directory(arg)) {
-            std::vector<std::filesystem::path> found;
-            for (const auto& entry : std::filesystem::directory_iterator(arg)) {
-                if (entry.is_regular_file() && entry.path().extension() == ".txt") {
-                    found.push_back(entry.path());
-                }
-            }
-            std::sort(found.begin(), found.end());
-            options.levels.insert(options.levels.end(), found.begin(), found.end());
         } else {
-            options.levels.emplace_back(arg);
+            goalbox::bench::appendLevelFiles(arg, options.levels);
         }
     }
     if (options.quick && !options.levels.empty()) {
