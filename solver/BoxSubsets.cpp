@@ -20,6 +20,29 @@ bool isGoalFloor(const StaticLevel& level, std::int32_t floor) {
            0;
 }
 
+// The set after the sorted set of size cells in rank (colex) order: the lowest cell that can
+// rise rises, and the cells below it go back to the bottom.
+void nextSet(std::int32_t* set, std::size_t size) {
+    std::size_t i = 0;
+    while (i + 1 < size && set[i] + 1 == set[i + 1]) {
+        set[i] = static_cast<std::int32_t>(i);
+        ++i;
+    }
+    ++set[i];
+}
+
+// Every set of size of the sets cells in rank order, size cells each.
+std::vector<std::int32_t> setsInRankOrder(std::size_t sets, std::size_t size) {
+    std::vector<std::int32_t> cells(sets * size);
+    std::array<std::int32_t, 4> set{0, 1, 2, 3};
+    for (std::size_t rank = 0; rank < sets; ++rank) {
+        std::copy(set.begin(), set.begin() + static_cast<std::ptrdiff_t>(size),
+                  cells.begin() + static_cast<std::ptrdiff_t>(rank * size));
+        nextSet(set.data(), size);
+    }
+    return cells;
+}
+
 // Sorts the few cells of a set in place.
 void sortCells(std::int32_t* cells, std::int32_t size) {
     for (std::int32_t i = 1; i < size; ++i) {
@@ -78,20 +101,8 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
     const std::size_t floors = floorCount_;
     const auto width         = static_cast<std::size_t>(size);
     const auto sets          = static_cast<std::size_t>(binom_[floors * BINOM_STRIDE + width]);
-    // 1. Every set in rank order: the next set in colex order raises the lowest cell that can
-    //    rise and puts the cells below it back at the bottom.
-    std::vector<std::int32_t> cells(sets * width);
-    std::array<std::int32_t, 3> set{0, 1, 2};
-    for (std::size_t rank = 0; rank < sets; ++rank) {
-        std::copy(set.begin(), set.begin() + size,
-                  cells.begin() + static_cast<std::ptrdiff_t>(rank * width));
-        std::size_t i = 0;
-        while (i + 1 < width && set[i] + 1 == set[i + 1]) {
-            set[i] = static_cast<std::int32_t>(i);
-            ++i;
-        }
-        ++set[i];
-    }
+    // 1. Every set in rank order.
+    const std::vector<std::int32_t> cells = setsInRankOrder(sets, width);
     // 2. The sets of goals, with the player anywhere else.
     std::vector<std::uint8_t> steps(floors * sets, NO_STEPS);
     struct State {
@@ -202,21 +213,7 @@ bool BoxSubsets::addTriples() {
     // The triples that fail where none of their pairs does, for the test after a push: one
     // player cell at a time, as the tables lie.
     std::vector<std::uint8_t> fails(tripleCount_, 0);
-    std::vector<std::int32_t> triples = [this] {
-        std::vector<std::int32_t> cells(tripleCount_ * 3);
-        std::array<std::int32_t, 3> set{0, 1, 2};
-        for (std::size_t rank = 0; rank < tripleCount_; ++rank) {
-            std::copy(set.begin(), set.end(),
-                      cells.begin() + static_cast<std::ptrdiff_t>(rank * 3));
-            std::size_t i = 0;
-            while (i + 1 < 3 && set[i] + 1 == set[i + 1]) {
-                set[i] = static_cast<std::int32_t>(i);
-                ++i;
-            }
-            ++set[i];
-        }
-        return cells;
-    }();
+    const std::vector<std::int32_t> triples = setsInRankOrder(tripleCount_, 3);
     std::vector<std::size_t> inside(tripleCount_ * 3);
     for (std::size_t rank = 0; rank < tripleCount_; ++rank) {
         const std::int32_t* c = &triples[rank * 3];
@@ -300,12 +297,7 @@ bool BoxSubsets::addQuadruples() {
             row[box] = 0;
         }
         regionCount[rank] = static_cast<std::uint8_t>(next - 1);
-        std::size_t i     = 0;
-        while (i + 1 < SIZE && set[i] + 1 == set[i + 1]) {
-            set[i] = static_cast<std::int32_t>(i);
-            ++i;
-        }
-        ++set[i];
+        nextSet(set.data(), static_cast<std::size_t>(SIZE));
     }
     // 2. Backwards from the quadruples of goals.
     std::vector<std::uint16_t> solvable(quads, 0);
