@@ -31,18 +31,6 @@ void nextSet(std::int32_t* set, std::size_t size) {
     ++set[i];
 }
 
-// Every set of size of the sets cells in rank order, size cells each.
-std::vector<std::int32_t> setsInRankOrder(std::size_t sets, std::size_t size) {
-    std::vector<std::int32_t> cells(sets * size);
-    std::array<std::int32_t, 4> set{0, 1, 2, 3};
-    for (std::size_t rank = 0; rank < sets; ++rank) {
-        std::copy(set.begin(), set.begin() + static_cast<std::ptrdiff_t>(size),
-                  cells.begin() + static_cast<std::ptrdiff_t>(rank * size));
-        nextSet(set.data(), size);
-    }
-    return cells;
-}
-
 // Sorts the few cells of a set in place.
 void sortCells(std::int32_t* cells, std::int32_t size) {
     for (std::int32_t i = 1; i < size; ++i) {
@@ -57,10 +45,24 @@ void sortCells(std::int32_t* cells, std::int32_t size) {
 std::size_t BoxSubsets::rankOf(const std::int32_t* sorted, std::int32_t size) const {
     std::size_t rank = 0;
     for (std::int32_t i = 0; i < size; ++i) {
-        rank += binom_[static_cast<std::size_t>(sorted[i]) * BINOM_STRIDE +
-                       static_cast<std::size_t>(i) + 1];
+        rank += rankTerm_[static_cast<std::size_t>(sorted[i]) * BINOM_STRIDE +
+                          static_cast<std::size_t>(i) + 1];
     }
     return rank;
+}
+
+// Every set of size box cells in rank order, size floor cells each (ascending, as box cells
+// are numbered in floor order).
+std::vector<std::int32_t> BoxSubsets::setsInRankOrder(std::size_t sets, std::size_t size) const {
+    std::vector<std::int32_t> cells(sets * size);
+    std::array<std::int32_t, 4> set{0, 1, 2, 3};
+    for (std::size_t rank = 0; rank < sets; ++rank) {
+        for (std::size_t i = 0; i < size; ++i) {
+            cells[rank * size + i] = boxCells_[static_cast<std::size_t>(set[i])];
+        }
+        nextSet(set.data(), size);
+    }
+    return cells;
 }
 
 std::size_t BoxSubsets::pairRank(std::int32_t a, std::int32_t b) const {
@@ -100,7 +102,7 @@ std::uint64_t BoxSubsets::tripleDeadCells(std::size_t rank) const {
 std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
     const std::size_t floors = floorCount_;
     const auto width         = static_cast<std::size_t>(size);
-    const auto sets          = static_cast<std::size_t>(binom_[floors * BINOM_STRIDE + width]);
+    const auto sets = static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + width]);
     // 1. Every set in rank order.
     const std::vector<std::int32_t> cells = setsInRankOrder(sets, width);
     // 2. The sets of goals, with the player anywhere else.
@@ -110,7 +112,7 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
         std::uint32_t player;
     };
     std::vector<State> queue;
-    std::vector<std::uint8_t> isBox(floors, 0);
+    queue.reserve(std::max<std::size_t>(steps.size() / 8, 1024));
     for (std::size_t rank = 0; rank < sets; ++rank) {
         const std::int32_t* boxes = &cells[rank * width];
         bool allOnGoals           = true;
@@ -128,30 +130,52 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
             }
         }
     }
-    // 3. Backwards, one step at a time.
+    // Per player cell * DIR_COUNT + direction: where the player stood to push a box from its
+    // cell one step in that direction, NO_FLOOR where the grid allows no such push.
+    std::vector<std::int32_t> pullStand(floors * DIR_COUNT, NO_FLOOR);
+    for (std::size_t p = 0; p < floors; ++p) {
+        for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+            if (level_.isPushable(level_.floorCells[p], dir)) {
+                pullStand[p * DIR_COUNT + static_cast<std::size_t>(dir)] =
+                    neighbour(level_, static_cast<std::int32_t>(p), DIR_COUNT - 1 - dir);
+            }
+        }
+    }
+    // 3. Backwards, one step at a time: the queue holds the states by their steps, layer after
+    // layer.
     std::array<std::int32_t, 3> earlier{};
+    std::uint8_t before  = 1;
+    std::size_t layerEnd = queue.size();
     for (std::size_t head = 0; head < queue.size(); ++head) {
+        if (head == layerEnd) {
+            before   = static_cast<std::uint8_t>(std::min<std::int32_t>(before + 1, NO_STEPS - 1));
+            layerEnd = queue.size();
+        }
         const std::size_t rank    = queue[head].rank;
         const auto player         = static_cast<std::int32_t>(queue[head].player);
         const std::int32_t* boxes = &cells[rank * width];
-        const auto before         = static_cast<std::uint8_t>(std::min<std::int32_t>(
-            steps[static_cast<std::size_t>(player) * sets + rank] + 1, NO_STEPS - 1));
+        std::array<std::uint64_t, 2> boxMask{};
         for (std::int32_t i = 0; i < size; ++i) {
-            isBox[static_cast<std::size_t>(boxes[i])] = 1;
+            boxMask[static_cast<std::size_t>(boxes[i] >> 6)] |= std::uint64_t{1} << (boxes[i] & 63);
         }
+        const auto isBox = [&boxMask](std::int32_t floor) {
+            return (boxMask[static_cast<std::size_t>(floor >> 6)] >> (floor & 63) & 1u) != 0;
+        };
+        const std::int32_t* around =
+            &level_.floorNeighbours[static_cast<std::size_t>(player) * DIR_COUNT];
         for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
-            const std::int32_t next = neighbour(level_, player, dir);
+            const std::int32_t next = around[dir];
             if (next == NO_FLOOR) {
                 continue;
             }
             std::size_t fromRank  = rank;
             std::int32_t fromCell = next; // a walk step back
-            if (isBox[static_cast<std::size_t>(next)] != 0) {
+            if (isBox(next)) {
                 // The player on x = player, a box on x + dir: pushed from x - dir.
-                const std::int32_t stand = neighbour(level_, player, DIR_COUNT - 1 - dir);
-                if (stand == NO_FLOOR || isBox[static_cast<std::size_t>(stand)] != 0 ||
-                    !level_.isPushable(level_.floorCells[static_cast<std::size_t>(player)], dir)) {
-                    continue;
+                const std::int32_t stand = pullStand[static_cast<std::size_t>(player) * DIR_COUNT +
+                                                     static_cast<std::size_t>(dir)];
+                if (stand == NO_FLOOR || isBox(stand)) {
+                    continue; // (a pull from a box cell always ends on one)
                 }
                 for (std::int32_t i = 0; i < size; ++i) {
                     earlier[static_cast<std::size_t>(i)] = boxes[i] == next ? player : boxes[i];
@@ -167,9 +191,6 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
                                       static_cast<std::uint32_t>(fromCell)});
             }
         }
-        for (std::int32_t i = 0; i < size; ++i) {
-            isBox[static_cast<std::size_t>(boxes[i])] = 0;
-        }
     }
     return steps;
 }
@@ -179,8 +200,38 @@ BoxSubsets::BoxSubsets(const StaticLevel& level)
     if (level.floorCount < 2 || level.floorCount > MAX_PAIR_FLOOR) {
         return;
     }
-    binom_.assign((floorCount_ + 1) * BINOM_STRIDE, 0);
-    for (std::size_t n = 0; n <= floorCount_; ++n) {
+    // The box cells: backwards from the goals over pulls on the empty board.
+    std::vector<std::uint8_t> reached(floorCount_, 0);
+    std::vector<std::int32_t> stack;
+    for (std::size_t f = 0; f < floorCount_; ++f) {
+        if (isGoalFloor(level_, static_cast<std::int32_t>(f))) {
+            reached[f] = 1;
+            stack.push_back(static_cast<std::int32_t>(f));
+        }
+    }
+    while (!stack.empty()) {
+        const std::int32_t box = stack.back();
+        stack.pop_back();
+        for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+            // Pushed onto box from x = box - dir.
+            const std::int32_t x = neighbour(level_, box, DIR_COUNT - 1 - dir);
+            if (x != NO_FLOOR && reached[static_cast<std::size_t>(x)] == 0 &&
+                level_.isPushable(level_.floorCells[static_cast<std::size_t>(x)], dir)) {
+                reached[static_cast<std::size_t>(x)] = 1;
+                stack.push_back(x);
+            }
+        }
+    }
+    rankTerm_.assign(floorCount_ * BINOM_STRIDE, 0);
+    for (std::size_t f = 0; f < floorCount_; ++f) {
+        if (reached[f] != 0) {
+            rankTerm_[f * BINOM_STRIDE] = 1;
+            boxCells_.push_back(static_cast<std::int32_t>(f));
+        }
+    }
+    boxCellCount_ = boxCells_.size();
+    binom_.assign((boxCellCount_ + 1) * BINOM_STRIDE, 0);
+    for (std::size_t n = 0; n <= boxCellCount_; ++n) {
         binom_[n * BINOM_STRIDE] = 1;
         for (std::size_t k = 1; k < BINOM_STRIDE; ++k) {
             binom_[n * BINOM_STRIDE + k] = n == 0 ? 0
@@ -188,24 +239,32 @@ BoxSubsets::BoxSubsets(const StaticLevel& level)
                                                         binom_[(n - 1) * BINOM_STRIDE + k];
         }
     }
+    for (std::size_t b = 0; b < boxCellCount_; ++b) {
+        for (std::size_t k = 1; k < BINOM_STRIDE; ++k) {
+            rankTerm_[static_cast<std::size_t>(boxCells_[b]) * BINOM_STRIDE + k] =
+                binom_[b * BINOM_STRIDE + k];
+        }
+    }
 }
 
 bool BoxSubsets::addPairs() {
-    if (binom_.empty() || !pairSteps_.empty()) {
+    if (binom_.empty() || hasPairs_) {
         return false;
     }
-    pairCount_ = static_cast<std::size_t>(binom_[floorCount_ * BINOM_STRIDE + 2]);
+    pairCount_ = static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + 2]);
     pairSteps_ = fewestSteps(2);
+    hasPairs_  = true;
     return true;
 }
 
 bool BoxSubsets::addTriples() {
-    if (pairSteps_.empty() || level_.floorCount < 3 || level_.floorCount > MAX_TRIPLE_FLOOR ||
-        !tripleSteps_.empty()) {
+    if (!hasPairs_ || level_.floorCount < 3 || level_.floorCount > MAX_TRIPLE_FLOOR ||
+        hasTriples_) {
         return false;
     }
-    tripleCount_             = static_cast<std::size_t>(binom_[floorCount_ * BINOM_STRIDE + 3]);
+    tripleCount_             = static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + 3]);
     tripleSteps_             = fewestSteps(3);
+    hasTriples_              = true;
     const std::size_t floors = floorCount_;
     if (level_.floorCount > MAX_MASK_FLOOR) {
         return true; // the test after a push reads pairs only
@@ -257,18 +316,18 @@ bool BoxSubsets::addQuadruples() {
     constexpr std::int32_t SIZE        = 4;
     constexpr std::int32_t MAX_REGIONS = 15; // bits 1 .. 15 of a mask
     const std::size_t floors           = floorCount_;
-    const auto quads = static_cast<std::size_t>(binom_[floors * BINOM_STRIDE + SIZE]);
+    const auto quads = static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + SIZE]);
     // 1. Every quadruple in rank order, and its regions.
-    std::vector<std::int32_t> cells(quads * SIZE);
+    const std::vector<std::int32_t> cells = setsInRankOrder(quads, SIZE);
     std::vector<std::uint8_t> regions(quads * floors, 0);
     std::vector<std::uint8_t> regionCount(quads, 0);
-    std::array<std::int32_t, SIZE> set{0, 1, 2, 3};
     std::vector<std::int32_t> stack;
     for (std::size_t rank = 0; rank < quads; ++rank) {
-        std::copy(set.begin(), set.end(), cells.begin() + static_cast<std::ptrdiff_t>(rank * SIZE));
-        std::uint8_t* row = &regions[rank * floors];
-        for (const std::int32_t box : set) {
-            row[box] = 0xFF; // a box, for the flood below
+        const std::int32_t* set = &cells[rank * SIZE];
+        std::uint8_t* row       = &regions[rank * floors];
+        for (std::int32_t i = 0; i < SIZE; ++i) {
+            const std::int32_t box = set[i];
+            row[box]               = 0xFF; // a box, for the flood below
         }
         std::uint8_t next = 1;
         for (std::size_t start = 0; start < floors; ++start) {
@@ -293,11 +352,10 @@ bool BoxSubsets::addQuadruples() {
             }
             ++next;
         }
-        for (const std::int32_t box : set) {
-            row[box] = 0;
+        for (std::int32_t i = 0; i < SIZE; ++i) {
+            row[set[i]] = 0;
         }
         regionCount[rank] = static_cast<std::uint8_t>(next - 1);
-        nextSet(set.data(), static_cast<std::size_t>(SIZE));
     }
     // 2. Backwards from the quadruples of goals.
     std::vector<std::uint16_t> solvable(quads, 0);
@@ -397,17 +455,20 @@ bool BoxSubsets::addQuadruples() {
 
 bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
                                  std::int32_t player) const {
-    if (pairSteps_.empty()) {
+    if (!hasPairs_) {
         return false;
     }
     const std::uint8_t* pairs = &pairSteps_[static_cast<std::size_t>(player) * pairCount_];
     const std::uint8_t* triples =
-        tripleSteps_.empty() ? nullptr
-                             : &tripleSteps_[static_cast<std::size_t>(player) * tripleCount_];
+        !hasTriples_ ? nullptr : &tripleSteps_[static_cast<std::size_t>(player) * tripleCount_];
     const std::uint64_t playerBit = std::uint64_t{1} << (player % 64);
     bool dead                     = false;
     level_.forEachBox(key, [&](std::int32_t other) {
         if (dead || other == moved) {
+            return;
+        }
+        if (!isBoxCell(moved) || !isBoxCell(other)) {
+            dead = true;
             return;
         }
         const std::size_t pair = pairRank(moved, other);
@@ -446,7 +507,7 @@ bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
 }
 
 bool BoxSubsets::isDead(const std::uint64_t* key, std::int32_t player) const {
-    if (pairSteps_.empty() || player < 0) {
+    if (!hasPairs_ || player < 0) {
         return false;
     }
     bool dead = false;
@@ -456,15 +517,17 @@ bool BoxSubsets::isDead(const std::uint64_t* key, std::int32_t player) const {
 }
 
 std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) const {
-    if (pairSteps_.empty() || player < 0) {
+    if (!hasPairs_ || player < 0) {
         return 0;
     }
     std::array<std::size_t, 64> boxes{};
     std::size_t count = 0;
     bool many         = false;
+    bool offBoxCells  = false;
     level_.forEachBox(key, [&](std::int32_t floor) {
         if (count < boxes.size()) {
-            boxes[count++] = static_cast<std::size_t>(floor);
+            boxes[count++] = static_cast<std::size_t>(floor) * BINOM_STRIDE;
+            offBoxCells    = offBoxCells || !isBoxCell(floor);
         } else {
             many = true;
         }
@@ -472,30 +535,32 @@ std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) co
     if (many) {
         return 0; // more boxes than the bound reads; it is only ever a help
     }
+    if (offBoxCells) {
+        return count >= 2 ? DEAD : 0; // as every pair with that box would say
+    }
     // The ranks of sets of boxes in ascending order: C(b_i, 1) + C(b_j, 2) (+ C(b_k, 3)).
     const std::uint8_t* pairs = &pairSteps_[static_cast<std::size_t>(player) * pairCount_];
     std::int32_t largest      = 0;
     for (std::size_t j = 1; j < count; ++j) {
-        const std::size_t base = static_cast<std::size_t>(binom_[boxes[j] * BINOM_STRIDE + 2]);
+        const std::size_t base = static_cast<std::size_t>(rankTerm_[boxes[j] + 2]);
         for (std::size_t i = 0; i < j; ++i) {
-            const std::uint8_t steps = pairs[base + boxes[i]];
+            const std::uint8_t steps = pairs[base + rankTerm_[boxes[i] + 1]];
             if (steps == NO_STEPS) {
                 return DEAD;
             }
             largest = std::max<std::int32_t>(largest, steps);
         }
     }
-    if (tripleSteps_.empty()) {
+    if (!hasTriples_) {
         return largest;
     }
     const std::uint8_t* triples = &tripleSteps_[static_cast<std::size_t>(player) * tripleCount_];
     for (std::size_t k = 2; k < count; ++k) {
-        const std::size_t top = static_cast<std::size_t>(binom_[boxes[k] * BINOM_STRIDE + 3]);
+        const std::size_t top = static_cast<std::size_t>(rankTerm_[boxes[k] + 3]);
         for (std::size_t j = 1; j < k; ++j) {
-            const std::size_t middle =
-                top + static_cast<std::size_t>(binom_[boxes[j] * BINOM_STRIDE + 2]);
+            const std::size_t middle = top + static_cast<std::size_t>(rankTerm_[boxes[j] + 2]);
             for (std::size_t i = 0; i < j; ++i) {
-                const std::uint8_t steps = triples[middle + boxes[i]];
+                const std::uint8_t steps = triples[middle + rankTerm_[boxes[i] + 1]];
                 if (steps == NO_STEPS) {
                     return DEAD;
                 }
@@ -507,10 +572,11 @@ std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) co
 }
 
 std::uint64_t BoxSubsets::memoryBytes() const {
-    return (binom_.capacity() + thirdCells_.capacity() + quadDead_.capacity() +
-            quadThirds_.capacity() + quadFourths_.capacity()) *
+    return (binom_.capacity() + rankTerm_.capacity() + thirdCells_.capacity() +
+            quadDead_.capacity() + quadThirds_.capacity() + quadFourths_.capacity()) *
                sizeof(std::uint64_t) +
-           pairSteps_.capacity() + tripleSteps_.capacity();
+           pairSteps_.capacity() + tripleSteps_.capacity() +
+           boxCells_.capacity() * sizeof(std::int32_t);
 }
 
 } // namespace goalbox

@@ -26,9 +26,13 @@ namespace goalbox {
 // by at most one per step of the whole position (a walk or a push of another box is a walk
 // step of the smaller problem), so the largest of them is a consistent bound.
 //
+// The sets are made of box cells only: the floor cells from which a box alone, on the empty
+// board, can be pushed onto a goal. A backward search from goals pulls boxes onto no other cell
+// (another box only stands in the way), and a position with a box elsewhere is dead already.
+//
 // Layout: per player cell, one byte per set in rank order (the sets of a size numbered 0, 1,
-// 2, ... by the colex rank, the sum of C(c_i, i + 1) over their cells c0 < c1 < ...), so the
-// sets read for one position lie together.
+// 2, ... by the colex rank, the sum of C(b_i, i + 1) over the box cell numbers b0 < b1 < ...
+// of their cells), so the sets read for one position lie together.
 class BoxSubsets {
   public:
     static constexpr std::int32_t MAX_PAIR_FLOOR   = 128;
@@ -55,7 +59,7 @@ class BoxSubsets {
     std::uint64_t tableSize(std::int32_t size) const {
         return binom_.empty()
                    ? 0
-                   : binom_[floorCount_ * BINOM_STRIDE + static_cast<std::size_t>(size)] *
+                   : binom_[boxCellCount_ * BINOM_STRIDE + static_cast<std::size_t>(size)] *
                          floorCount_;
     }
 
@@ -85,22 +89,33 @@ class BoxSubsets {
   private:
     static constexpr std::uint8_t NO_STEPS = 0xFF;
 
+    bool isBoxCell(std::int32_t floor) const {
+        return rankTerm_[static_cast<std::size_t>(floor) * BINOM_STRIDE] != 0;
+    }
     std::size_t rankOf(const std::int32_t* sorted, std::int32_t size) const;
     std::size_t pairRank(std::int32_t a, std::int32_t b) const;
     std::size_t tripleRank(std::int32_t a, std::int32_t b, std::int32_t c) const;
     std::size_t quadRank(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) const;
     std::uint64_t tripleDeadCells(std::size_t rank) const;
+    std::vector<std::int32_t> setsInRankOrder(std::size_t sets, std::size_t size) const;
     std::vector<std::uint8_t> fewestSteps(std::int32_t size) const;
 
     const StaticLevel& level_;
-    std::size_t floorCount_  = 0;
+    std::size_t floorCount_   = 0;
+    std::size_t boxCellCount_ = 0;
+    std::vector<std::int32_t> boxCells_; // per box cell number: its floor cell
     std::size_t pairCount_   = 0;
     std::size_t tripleCount_ = 0;
-    // binom_[n * BINOM_STRIDE + k] = C(n, k), k < BINOM_STRIDE.
+    // binom_[n * BINOM_STRIDE + k] = C(n, k), k < BINOM_STRIDE, n up to the box cell count.
     static constexpr std::size_t BINOM_STRIDE = 5;
     std::vector<std::uint64_t> binom_;
+    // Per floor cell * BINOM_STRIDE + k: C(its box cell number, k) for k >= 1, the terms of a
+    // rank; at k = 0, 1 on a box cell and 0 on other floor cells.
+    std::vector<std::uint64_t> rankTerm_;
     // Per player cell * set count + set rank: the fewest steps, NO_STEPS for none (and where the
     // player stands on a box). More steps than NO_STEPS - 1 are kept as NO_STEPS - 1.
+    bool hasPairs_   = false;
+    bool hasTriples_ = false;
     std::vector<std::uint8_t> pairSteps_;
     std::vector<std::uint8_t> tripleSteps_;
     // Per pair: the third cells that make a triple with it that cannot be solved for some player
