@@ -107,12 +107,14 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
     const std::vector<std::int32_t> cells = setsInRankOrder(sets, width);
     // 2. The sets of goals, with the player anywhere else.
     std::vector<std::uint8_t> steps(floors * sets, NO_STEPS);
-    struct State {
-        std::uint32_t rank;
-        std::uint32_t player;
-    };
-    std::vector<State> queue;
-    queue.reserve(std::max<std::size_t>(steps.size() / 8, 1024));
+    // A state as rank * 256 + player cell (the ranks of sets of up to MAX_TRIPLE_FLOOR cells
+    // and the floor cells of up to MAX_PAIR_FLOOR fit); the search keeps two layers of them,
+    // the one it expands and the next, which takes far less memory than the table.
+    static_assert(MAX_PAIR_FLOOR <= 256 &&
+                  MAX_TRIPLE_FLOOR * (MAX_TRIPLE_FLOOR - 1) * (MAX_TRIPLE_FLOOR - 2) / 6 <
+                      (1 << 24));
+    std::vector<std::uint32_t> layer;
+    std::vector<std::uint32_t> nextLayer;
     for (std::size_t rank = 0; rank < sets; ++rank) {
         const std::int32_t* boxes = &cells[rank * width];
         bool allOnGoals           = true;
@@ -125,8 +127,7 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
         for (std::size_t p = 0; p < floors; ++p) {
             if (std::find(boxes, boxes + size, static_cast<std::int32_t>(p)) == boxes + size) {
                 steps[p * sets + rank] = 0;
-                queue.push_back(
-                    State{static_cast<std::uint32_t>(rank), static_cast<std::uint32_t>(p)});
+                layer.push_back(static_cast<std::uint32_t>(rank << 8 | p));
             }
         }
     }
@@ -141,56 +142,57 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
             }
         }
     }
-    // 3. Backwards, one step at a time: the queue holds the states by their steps, layer after
-    // layer.
+    // 3. Backwards, one step at a time, a layer of states at a time.
     std::array<std::int32_t, 3> earlier{};
-    std::uint8_t before  = 1;
-    std::size_t layerEnd = queue.size();
-    for (std::size_t head = 0; head < queue.size(); ++head) {
-        if (head == layerEnd) {
-            before   = static_cast<std::uint8_t>(std::min<std::int32_t>(before + 1, NO_STEPS - 1));
-            layerEnd = queue.size();
-        }
-        const std::size_t rank    = queue[head].rank;
-        const auto player         = static_cast<std::int32_t>(queue[head].player);
-        const std::int32_t* boxes = &cells[rank * width];
-        std::array<std::uint64_t, 2> boxMask{};
-        for (std::int32_t i = 0; i < size; ++i) {
-            boxMask[static_cast<std::size_t>(boxes[i] >> 6)] |= std::uint64_t{1} << (boxes[i] & 63);
-        }
-        const auto isBox = [&boxMask](std::int32_t floor) {
-            return (boxMask[static_cast<std::size_t>(floor >> 6)] >> (floor & 63) & 1u) != 0;
-        };
-        const std::int32_t* around =
-            &level_.floorNeighbours[static_cast<std::size_t>(player) * DIR_COUNT];
-        for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
-            const std::int32_t next = around[dir];
-            if (next == NO_FLOOR) {
-                continue;
+    std::uint8_t before = 1;
+    while (!layer.empty()) {
+        for (const std::uint32_t state : layer) {
+            const std::size_t rank    = state >> 8;
+            const auto player         = static_cast<std::int32_t>(state & 0xFF);
+            const std::int32_t* boxes = &cells[rank * width];
+            std::array<std::uint64_t, 2> boxMask{};
+            for (std::int32_t i = 0; i < size; ++i) {
+                boxMask[static_cast<std::size_t>(boxes[i] >> 6)] |= std::uint64_t{1}
+                                                                    << (boxes[i] & 63);
             }
-            std::size_t fromRank  = rank;
-            std::int32_t fromCell = next; // a walk step back
-            if (isBox(next)) {
-                // The player on x = player, a box on x + dir: pushed from x - dir.
-                const std::int32_t stand = pullStand[static_cast<std::size_t>(player) * DIR_COUNT +
-                                                     static_cast<std::size_t>(dir)];
-                if (stand == NO_FLOOR || isBox(stand)) {
-                    continue; // (a pull from a box cell always ends on one)
+            const auto isBox = [&boxMask](std::int32_t floor) {
+                return (boxMask[static_cast<std::size_t>(floor >> 6)] >> (floor & 63) & 1u) != 0;
+            };
+            const std::int32_t* around =
+                &level_.floorNeighbours[static_cast<std::size_t>(player) * DIR_COUNT];
+            for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+                const std::int32_t next = around[dir];
+                if (next == NO_FLOOR) {
+                    continue;
                 }
-                for (std::int32_t i = 0; i < size; ++i) {
-                    earlier[static_cast<std::size_t>(i)] = boxes[i] == next ? player : boxes[i];
+                std::size_t fromRank  = rank;
+                std::int32_t fromCell = next; // a walk step back
+                if (isBox(next)) {
+                    // The player on x = player, a box on x + dir: pushed from x - dir.
+                    const std::int32_t stand =
+                        pullStand[static_cast<std::size_t>(player) * DIR_COUNT +
+                                  static_cast<std::size_t>(dir)];
+                    if (stand == NO_FLOOR || isBox(stand)) {
+                        continue; // (a pull from a box cell always ends on one)
+                    }
+                    for (std::int32_t i = 0; i < size; ++i) {
+                        earlier[static_cast<std::size_t>(i)] = boxes[i] == next ? player : boxes[i];
+                    }
+                    sortCells(earlier.data(), size);
+                    fromRank = rankOf(earlier.data(), size);
+                    fromCell = stand;
                 }
-                sortCells(earlier.data(), size);
-                fromRank = rankOf(earlier.data(), size);
-                fromCell = stand;
-            }
-            std::uint8_t& known = steps[static_cast<std::size_t>(fromCell) * sets + fromRank];
-            if (known == NO_STEPS) {
-                known = before;
-                queue.push_back(State{static_cast<std::uint32_t>(fromRank),
-                                      static_cast<std::uint32_t>(fromCell)});
+                std::uint8_t& known = steps[static_cast<std::size_t>(fromCell) * sets + fromRank];
+                if (known == NO_STEPS) {
+                    known = before;
+                    nextLayer.push_back(static_cast<std::uint32_t>(fromRank << 8) |
+                                        static_cast<std::uint32_t>(fromCell));
+                }
             }
         }
+        layer.swap(nextLayer);
+        nextLayer.clear();
+        before = static_cast<std::uint8_t>(std::min<std::int32_t>(before + 1, NO_STEPS - 1));
     }
     return steps;
 }
