@@ -99,9 +99,10 @@ std::uint64_t BoxSubsets::tripleDeadCells(std::size_t rank) const {
 // player cell) over states (set, player cell), each move undone costing one step: the player
 // steps back onto a free neighbour, or pulls (a push of the box on x in direction d from the
 // player on x - d leaves the box on x + d and the player on x).
-std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
-    const std::size_t floors = floorCount_;
-    const auto width         = static_cast<std::size_t>(size);
+template <std::int32_t SIZE> std::vector<std::uint8_t> BoxSubsets::fewestSteps() const {
+    constexpr std::int32_t size = SIZE;
+    const std::size_t floors    = floorCount_;
+    constexpr auto width        = static_cast<std::size_t>(size);
     const auto sets = static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + width]);
     // 1. Every set in rank order.
     const std::vector<std::int32_t> cells = setsInRankOrder(sets, width);
@@ -150,13 +151,12 @@ std::vector<std::uint8_t> BoxSubsets::fewestSteps(std::int32_t size) const {
             const std::size_t rank    = state >> 8;
             const auto player         = static_cast<std::int32_t>(state & 0xFF);
             const std::int32_t* boxes = &cells[rank * width];
-            std::array<std::uint64_t, 2> boxMask{};
-            for (std::int32_t i = 0; i < size; ++i) {
-                boxMask[static_cast<std::size_t>(boxes[i] >> 6)] |= std::uint64_t{1}
-                                                                    << (boxes[i] & 63);
-            }
-            const auto isBox = [&boxMask](std::int32_t floor) {
-                return (boxMask[static_cast<std::size_t>(floor >> 6)] >> (floor & 63) & 1u) != 0;
+            const auto isBox          = [boxes](std::int32_t floor) {
+                bool found = false;
+                for (std::size_t i = 0; i < width; ++i) {
+                    found = found || boxes[i] == floor;
+                }
+                return found;
             };
             const std::int32_t* around =
                 &level_.floorNeighbours[static_cast<std::size_t>(player) * DIR_COUNT];
@@ -254,7 +254,7 @@ bool BoxSubsets::addPairs() {
         return false;
     }
     pairCount_ = static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + 2]);
-    pairSteps_ = fewestSteps(2);
+    pairSteps_ = fewestSteps<2>();
     hasPairs_  = true;
     return true;
 }
@@ -265,7 +265,7 @@ bool BoxSubsets::addTriples() {
         return false;
     }
     tripleCount_             = static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + 3]);
-    tripleSteps_             = fewestSteps(3);
+    tripleSteps_             = fewestSteps<3>();
     hasTriples_              = true;
     const std::size_t floors = floorCount_;
     if (level_.floorCount > MAX_MASK_FLOOR) {

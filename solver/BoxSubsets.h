@@ -98,7 +98,7 @@ class BoxSubsets {
     std::size_t quadRank(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) const;
     std::uint64_t tripleDeadCells(std::size_t rank) const;
     std::vector<std::int32_t> setsInRankOrder(std::size_t sets, std::size_t size) const;
-    std::vector<std::uint8_t> fewestSteps(std::int32_t size) const;
+    template <std::int32_t SIZE> std::vector<std::uint8_t> fewestSteps() const;
 
     const StaticLevel& level_;
     std::size_t floorCount_   = 0;
