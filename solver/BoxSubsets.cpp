@@ -283,8 +283,8 @@ bool BoxSubsets::addTriples() {
         inside[rank * 3 + 2]  = pairRank(c[1], c[2]);
     }
     for (std::size_t p = 0; p < floors; ++p) {
-        const std::uint8_t* pairs = &pairSteps_[p * pairCount_];
-        const std::uint8_t* steps = &tripleSteps_[p * tripleCount_];
+        const std::uint8_t* pairs = pairSteps_.data() + p * pairCount_;
+        const std::uint8_t* steps = tripleSteps_.data() + p * tripleCount_;
         for (std::size_t rank = 0; rank < tripleCount_; ++rank) {
             const std::size_t* in = &inside[rank * 3];
             // The player on one of the triple's cells fails too; those entries are never read.
@@ -460,9 +460,10 @@ bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
     if (!hasPairs_) {
         return false;
     }
-    const std::uint8_t* pairs = &pairSteps_[static_cast<std::size_t>(player) * pairCount_];
+    const std::uint8_t* pairs = pairSteps_.data() + static_cast<std::size_t>(player) * pairCount_;
     const std::uint8_t* triples =
-        !hasTriples_ ? nullptr : &tripleSteps_[static_cast<std::size_t>(player) * tripleCount_];
+        !hasTriples_ ? nullptr
+                     : tripleSteps_.data() + static_cast<std::size_t>(player) * tripleCount_;
     const std::uint64_t playerBit = std::uint64_t{1} << (player % 64);
     bool dead                     = false;
     level_.forEachBox(key, [&](std::int32_t other) {
@@ -541,7 +542,7 @@ std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) co
         return count >= 2 ? DEAD : 0; // as every pair with that box would say
     }
     // The ranks of sets of boxes in ascending order: C(b_i, 1) + C(b_j, 2) (+ C(b_k, 3)).
-    const std::uint8_t* pairs = &pairSteps_[static_cast<std::size_t>(player) * pairCount_];
+    const std::uint8_t* pairs = pairSteps_.data() + static_cast<std::size_t>(player) * pairCount_;
     std::int32_t largest      = 0;
     for (std::size_t j = 1; j < count; ++j) {
         const std::size_t base = static_cast<std::size_t>(rankTerm_[boxes[j] + 2]);
@@ -556,7 +557,8 @@ std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) co
     if (!hasTriples_) {
         return largest;
     }
-    const std::uint8_t* triples = &tripleSteps_[static_cast<std::size_t>(player) * tripleCount_];
+    const std::uint8_t* triples =
+        tripleSteps_.data() + static_cast<std::size_t>(player) * tripleCount_;
     for (std::size_t k = 2; k < count; ++k) {
         const std::size_t top = static_cast<std::size_t>(rankTerm_[boxes[k] + 3]);
         for (std::size_t j = 1; j < k; ++j) {
