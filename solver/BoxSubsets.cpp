@@ -168,12 +168,13 @@ template <std::int32_t SIZE> std::vector<std::uint8_t> BoxSubsets::fewestSteps()
                 std::size_t fromRank  = rank;
                 std::int32_t fromCell = next; // a walk step back
                 if (isBox(next)) {
-                    // The player on x = player, a box on x + dir: pushed from x - dir.
+                    // The player on x = player, a box on x + dir: pushed from x - dir. Pulled
+                    // back, the box stands on x, a box cell too (a push from x reaches one).
                     const std::int32_t stand =
                         pullStand[static_cast<std::size_t>(player) * DIR_COUNT +
                                   static_cast<std::size_t>(dir)];
                     if (stand == NO_FLOOR || isBox(stand)) {
-                        continue; // (a pull from a box cell always ends on one)
+                        continue; // off the floor, or another box stands there
                     }
                     for (std::int32_t i = 0; i < size; ++i) {
                         earlier[static_cast<std::size_t>(i)] = boxes[i] == next ? player : boxes[i];

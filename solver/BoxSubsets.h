@@ -112,10 +112,10 @@ class BoxSubsets {
     // Per floor cell * BINOM_STRIDE + k: C(its box cell number, k) for k >= 1, the terms of a
     // rank; at k = 0, 1 on a box cell and 0 on other floor cells.
     std::vector<std::uint64_t> rankTerm_;
+    bool hasPairs_   = false; // the tables are added (they hold no sets on a level with
+    bool hasTriples_ = false; // fewer box cells than their size)
     // Per player cell * set count + set rank: the fewest steps, NO_STEPS for none (and where the
     // player stands on a box). More steps than NO_STEPS - 1 are kept as NO_STEPS - 1.
-    bool hasPairs_   = false;
-    bool hasTriples_ = false;
     std::vector<std::uint8_t> pairSteps_;
     std::vector<std::uint8_t> tripleSteps_;
     // Per pair: the third cells that make a triple with it that cannot be solved for some player
