@@ -198,36 +198,14 @@ template <std::int32_t SIZE> std::vector<std::uint8_t> BoxSubsets::fewestSteps()
     return steps;
 }
 
-BoxSubsets::BoxSubsets(const StaticLevel& level)
+BoxSubsets::BoxSubsets(const StaticLevel& level, const LowerBound& pushes)
     : level_(level), floorCount_(static_cast<std::size_t>(level.floorCount)) {
     if (level.floorCount < 2 || level.floorCount > MAX_PAIR_FLOOR) {
         return;
     }
-    // The box cells: backwards from the goals over pulls on the empty board.
-    std::vector<std::uint8_t> reached(floorCount_, 0);
-    std::vector<std::int32_t> stack;
-    for (std::size_t f = 0; f < floorCount_; ++f) {
-        if (isGoalFloor(level_, static_cast<std::int32_t>(f))) {
-            reached[f] = 1;
-            stack.push_back(static_cast<std::int32_t>(f));
-        }
-    }
-    while (!stack.empty()) {
-        const std::int32_t box = stack.back();
-        stack.pop_back();
-        for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
-            // Pushed onto box from x = box - dir.
-            const std::int32_t x = neighbour(level_, box, DIR_COUNT - 1 - dir);
-            if (x != NO_FLOOR && reached[static_cast<std::size_t>(x)] == 0 &&
-                level_.isPushable(level_.floorCells[static_cast<std::size_t>(x)], dir)) {
-                reached[static_cast<std::size_t>(x)] = 1;
-                stack.push_back(x);
-            }
-        }
-    }
     rankTerm_.assign(floorCount_ * BINOM_STRIDE, 0);
     for (std::size_t f = 0; f < floorCount_; ++f) {
-        if (reached[f] != 0) {
+        if (!pushes.reachesNoGoal(static_cast<std::int32_t>(f))) {
             rankTerm_[f * BINOM_STRIDE] = 1;
             boxCells_.push_back(static_cast<std::int32_t>(f));
         }

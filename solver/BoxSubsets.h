@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "solver/LowerBound.h"
 #include "solver/StaticLevel.h"
 
 namespace goalbox {
@@ -43,7 +44,9 @@ class BoxSubsets {
 
     // No tables yet: a search adds them as it grows, since setting them up takes longer than
     // most small searches take. Each table added makes the bound grow; it stays consistent.
-    explicit BoxSubsets(const StaticLevel& level);
+    // The box cells are the floor cells from which pushes (the empty board's push counts) has a
+    // box reach a goal.
+    BoxSubsets(const StaticLevel& level, const LowerBound& pushes);
 
     // Adds the pair table, on levels of up to MAX_PAIR_FLOOR floor cells; false when the level
     // gets none (or has it already).

@@ -48,7 +48,7 @@ void releaseCounted(std::vector<std::uint32_t>& stack, std::uint64_t& bytes) {
 RouteSearch::RouteSearch(const StaticLevel& level, LowerBound& bound, PushGenerator& generator,
                          SearchControl& control)
     : level_(level), bound_(bound), generator_(generator), control_(control),
-      freezeTest_(level, bound), subsets_(level), useAssignment_(!subsets_.canAddTriples()),
+      freezeTest_(level, bound), subsets_(level, bound), useAssignment_(!subsets_.canAddTriples()),
       store_(level.keyWords), parentKey_(static_cast<std::size_t>(level.keyWords)) {
     // On a small level the tables cost less than a few expansions: they come at once.
     if (subsets_.tableSize(2) <= SMALL_TABLE) {
