@@ -49,7 +49,9 @@ RouteSearch::RouteSearch(const StaticLevel& level, LowerBound& bound, PushGenera
                          SearchControl& control)
     : level_(level), bound_(bound), generator_(generator), control_(control),
       freezeTest_(level, bound), subsets_(level, bound), useAssignment_(!subsets_.canAddTriples()),
-      store_(level.keyWords), parentKey_(static_cast<std::size_t>(level.keyWords)) {
+      store_(level.keyWords), ends_(level, generator.board().boxCount),
+      endsAt_(control.limits().endTableAfter),
+      parentKey_(static_cast<std::size_t>(level.keyWords)) {
     // On a small level the tables cost less than a few expansions: they come at once.
     if (subsets_.tableSize(2) <= SMALL_TABLE) {
         subsets_.addPairs();
@@ -86,7 +88,8 @@ std::int32_t RouteSearch::exactEstimate(std::uint32_t entry) {
         const std::uint64_t* key = store_.key(entry);
         const std::int32_t sets  = subsets_.bound(key, playerFloor(key));
         const std::int32_t boxes = useAssignment_ ? bound_.estimate(key) : bound_.nearestSum(key);
-        estimate_[entry]         = kept(std::max(boxes, sets));
+        const std::int32_t ends  = ends_.bound(key);
+        estimate_[entry] = ends == EndTable::DEAD ? INT16_MAX : kept(std::max({boxes, sets, ends}));
         flags_[entry] |= EXACT;
     }
     return knownEstimate(entry);
@@ -332,7 +335,10 @@ void RouteSearch::countExpansion() {
     } else if (stats.nodesExpanded == QUADRUPLES_AFTER) {
         refreshAfter(subsets_.addQuadruples(), false);
     }
-    control_.checkMemory(memoryBytes(), store_.size());
+    if (stats.nodesExpanded == endsAt_) {
+        growEnds();
+    }
+    control_.checkMemory(memoryBytes(), store_.size() + ends_.size());
 }
 
 // The first solved position has come up with the fewest steps C: every solved position with C
@@ -381,6 +387,24 @@ void RouteSearch::refreshAfter(bool added, bool bounds) {
     }
 }
 
+// Grows the table of the positions near the end to as many positions as the search has
+// expanded, within a quarter of the memory budget. The bound it adds stays consistent, so the
+// positions not expanded yet are estimated afresh when they come up, as after a table of box sets.
+void RouteSearch::growEnds() {
+    const std::uint64_t expanded = control_.stats().nodesExpanded;
+    endsAt_                      = expanded * 4;
+    if (!ends_.grow(expanded, control_.limits().memoryBudgetBytes / 4,
+                    [this] { return control_.stopRequested(progress(0)); })) {
+        return;
+    }
+    for (std::uint32_t entry = 0; entry < store_.size(); ++entry) {
+        std::uint8_t& flags = flags_[entry];
+        if ((flags & (CLOSED | SOLVED)) == 0) {
+            flags = static_cast<std::uint8_t>(flags & ~(EXACT | LOOKED));
+        }
+    }
+}
+
 // The floor number of the player of key, -1 off the floor.
 std::int32_t RouteSearch::playerFloor(const std::uint64_t* key) const {
     const CellIndex player = level_.player(key);
@@ -396,7 +420,7 @@ std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
     const std::uint32_t start = addEntry(startKey, PositionStore::hashOf(startKey, level_.keyWords),
                                          startSteps, NONE, false, 0, false);
     stats.statesStored        = store_.size();
-    control_.checkMemory(memoryBytes(), store_.size());
+    control_.checkMemory(memoryBytes(), store_.size() + ends_.size());
     if (exactEstimate(start) == LowerBound::DEAD ||
         subsets_.isDead(startKey, playerFloor(startKey))) {
         return -1;
@@ -410,7 +434,8 @@ std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
         for (std::size_t steps = 0; steps < layer_.size(); ++steps) {
             std::vector<std::uint32_t>& stack = layer_[steps];
             while (!stack.empty()) {
-                if (control_.stopRequested(progress(static_cast<std::int32_t>(steps)))) {
+                if (control_.stopRequested(progress(static_cast<std::int32_t>(steps))) ||
+                    stats.aborted) {
                     return -1;
                 }
                 const std::uint32_t entry = stack.back();
@@ -451,7 +476,7 @@ std::uint64_t RouteSearch::memoryBytes() const {
     return store_.memoryBytes() + steps_.capacity() * sizeof(std::int16_t) +
            estimate_.capacity() * sizeof(std::int16_t) + flags_.capacity() +
            parent_.capacity() * sizeof(std::uint32_t) + queueBytes_ + generator_.memoryBytes() +
-           subsets_.memoryBytes() + bound_.memoryBytes();
+           subsets_.memoryBytes() + bound_.memoryBytes() + ends_.memoryBytes();
 }
 
 } // namespace goalbox

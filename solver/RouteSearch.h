@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "solver/BoxSubsets.h"
+#include "solver/EndTable.h"
 #include "solver/FreezeTest.h"
 #include "solver/LowerBound.h"
 #include "solver/PositionStore.h"
@@ -34,7 +35,11 @@ namespace goalbox {
 //     comes, the cheapest assignment of the boxes to distinct goals instead);
 //   - the fewest steps that solve any two or three of the boxes alone (BoxSubsets), tables a
 //     search adds as it grows, each only raising the estimate;
-//   - one push looked ahead: the cheapest push's steps plus what is still needed after it.
+//   - one push looked ahead: the cheapest push's steps plus what is still needed after it;
+//   - on a long search, the steps from a table of the positions near the end (EndTable), found
+//     by a search backward from the solved positions that grows as this one does: exact within
+//     its radius, the radius + 1 outside it, and hopeless where that search has ended and never
+//     met the position.
 //
 // Each is consistent (a step lowers it by at most one), and so is their largest. A position's
 // parent is the one that reaches it with its fewest steps and comes first in the passes' order:
@@ -80,6 +85,7 @@ class RouteSearch {
     void expand(std::uint32_t entry, bool trapped);
     void countExpansion();
     void refreshAfter(bool added, bool bounds);
+    void growEnds();
     std::int32_t playerFloor(const std::uint64_t* key) const;
     bool precedes(std::uint32_t a, std::uint32_t b) const;
     std::uint32_t pushRank(std::uint32_t entry) const;
@@ -99,6 +105,11 @@ class RouteSearch {
     // bound only ever grows.
     bool useAssignment_;
     PositionStore store_;
+    // The positions near the end, from a search backward that a long search adds and grows
+    // (each time to as many positions as the search forward has expanded), the next time at
+    // endsAt_ expansions.
+    EndTable ends_;
+    std::uint64_t endsAt_;
 
     // Per entry: the fewest steps found so far (final once expanded), the estimate of the steps
     // still needed (16 bits; INT16_MAX stands for hopeless), flags, and the parent (NONE for

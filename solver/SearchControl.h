@@ -53,6 +53,7 @@ class SearchControl {
     }
 
     SolveStats& stats() { return stats_; }
+    const SolveLimits& limits() const { return limits_; }
 
   private:
     static constexpr std::uint32_t STOP_CHECK_INTERVAL = 1024;

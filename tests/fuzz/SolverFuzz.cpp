@@ -11,7 +11,7 @@
 // The plain search gives up after a fixed number of expansions, so every input runs quickly;
 // when it ended, the fast search must give the same result and the same route, appended
 // behind the caller's earlier steps, and a route must replay to a solved board with exactly
-// the result's steps.
+// the result's steps; the same again with the table of the positions near the end from the start.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -141,6 +141,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(fastResult == plainResult);
     FUZZ_CHECK(fastRoute == plainRoute);
     FUZZ_CHECK(fastStats.solutionPushes == plainStats.solutionPushes);
+    // Again with the table of the positions near the end grown from the first expansion on.
+    SolveLimits early;
+    early.endTableAfter                 = 1;
+    std::vector<SolutionStep> endsRoute = earlier;
+    FUZZ_CHECK(solve(board, endsRoute, early, nullptr) == plainResult);
+    FUZZ_CHECK(endsRoute == plainRoute);
 
     const std::vector<SolutionStep> route(
         fastRoute.begin() + static_cast<std::ptrdiff_t>(earlier.size()), fastRoute.end());

@@ -51,6 +51,13 @@ Compared expectSameAsPlain(const Board& board, std::uint64_t maxExpansions, std:
     EXPECT_EQ(fast, plainResult);
     EXPECT_EQ(fastRoute, plainRoute);
     EXPECT_FALSE(stats.aborted);
+    // Again with the table of the positions near the end from the first expansion on, grown
+    // after 1, 4, 16, ... expansions: in partial layers, and to the end on the smaller boards.
+    SolveLimits early;
+    early.endTableAfter                 = 1;
+    std::vector<SolutionStep> endsRoute = earlier;
+    EXPECT_EQ(solve(board, endsRoute, early, nullptr), plainResult);
+    EXPECT_EQ(endsRoute, plainRoute);
     if (result != nullptr) {
         *result = fast;
     }
