@@ -198,8 +198,8 @@ template <std::int32_t SIZE> std::vector<std::uint8_t> BoxSubsets::fewestSteps()
     return steps;
 }
 
-BoxSubsets::BoxSubsets(const StaticLevel& level, const LowerBound& pushes)
-    : level_(level), floorCount_(static_cast<std::size_t>(level.floorCount)) {
+BoxSubsets::BoxSubsets(const StaticLevel& level, const LowerBound& pushes, std::int32_t boxCount)
+    : level_(level), boxCount_(boxCount), floorCount_(static_cast<std::size_t>(level.floorCount)) {
     if (level.floorCount < 2 || level.floorCount > MAX_PAIR_FLOOR) {
         return;
     }
@@ -229,7 +229,7 @@ BoxSubsets::BoxSubsets(const StaticLevel& level, const LowerBound& pushes)
 }
 
 bool BoxSubsets::addPairs() {
-    if (binom_.empty() || hasPairs_) {
+    if (binom_.empty() || boxCount_ < 2 || hasPairs_ || (hasTriples_ && triplesAreWhole())) {
         return false;
     }
     pairCount_ = static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + 2]);
@@ -239,16 +239,15 @@ bool BoxSubsets::addPairs() {
 }
 
 bool BoxSubsets::addTriples() {
-    if (!hasPairs_ || level_.floorCount < 3 || level_.floorCount > MAX_TRIPLE_FLOOR ||
-        hasTriples_) {
+    if (!canAddTriples() || (!hasPairs_ && !triplesAreWhole()) || hasTriples_) {
         return false;
     }
     tripleCount_             = static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + 3]);
     tripleSteps_             = fewestSteps<3>();
     hasTriples_              = true;
     const std::size_t floors = floorCount_;
-    if (level_.floorCount > MAX_MASK_FLOOR) {
-        return true; // the test after a push reads pairs only
+    if (level_.floorCount > MAX_MASK_FLOOR || triplesAreWhole()) {
+        return true; // the test after a push reads pairs only, or the whole triple
     }
     // The triples that fail where none of their pairs does, for the test after a push: one
     // player cell at a time, as the tables lie.
@@ -434,8 +433,26 @@ bool BoxSubsets::addQuadruples() {
     return true;
 }
 
+// The steps of the three boxes of key with the player on floor cell player, on a level of three
+// boxes; NO_STEPS when they cannot be solved, a box off the box cells included.
+std::uint8_t BoxSubsets::wholeSteps(const std::uint64_t* key, std::int32_t player) const {
+    std::size_t rank = 0;
+    std::size_t k    = 1;
+    bool onBoxCells  = true;
+    level_.forEachBox(key, [&](std::int32_t floor) {
+        const std::size_t at = static_cast<std::size_t>(floor) * BINOM_STRIDE;
+        onBoxCells           = onBoxCells && rankTerm_[at] != 0;
+        rank += static_cast<std::size_t>(rankTerm_[at + k++]);
+    });
+    return onBoxCells ? tripleSteps_[static_cast<std::size_t>(player) * tripleCount_ + rank]
+                      : NO_STEPS;
+}
+
 bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
                                  std::int32_t player) const {
+    if (hasTriples_ && triplesAreWhole()) {
+        return wholeSteps(key, player) == NO_STEPS;
+    }
     if (!hasPairs_) {
         return false;
     }
@@ -489,6 +506,9 @@ bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
 }
 
 bool BoxSubsets::isDead(const std::uint64_t* key, std::int32_t player) const {
+    if (hasTriples_ && triplesAreWhole() && player >= 0) {
+        return wholeSteps(key, player) == NO_STEPS;
+    }
     if (!hasPairs_ || player < 0) {
         return false;
     }
@@ -499,6 +519,10 @@ bool BoxSubsets::isDead(const std::uint64_t* key, std::int32_t player) const {
 }
 
 std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) const {
+    if (hasTriples_ && triplesAreWhole() && player >= 0) {
+        const std::uint8_t steps = wholeSteps(key, player);
+        return steps == NO_STEPS ? DEAD : steps;
+    }
     if (!hasPairs_ || player < 0) {
         return 0;
     }

@@ -45,19 +45,25 @@ class BoxSubsets {
     // No tables yet: a search adds them as it grows, since setting them up takes longer than
     // most small searches take. Each table added makes the bound grow; it stays consistent.
     // The box cells are the floor cells from which pushes (the empty board's push counts) has a
-    // box reach a goal.
-    BoxSubsets(const StaticLevel& level, const LowerBound& pushes);
+    // box reach a goal. boxCount is the level's number of boxes.
+    BoxSubsets(const StaticLevel& level, const LowerBound& pushes, std::int32_t boxCount);
 
-    // Adds the pair table, on levels of up to MAX_PAIR_FLOOR floor cells; false when the level
-    // gets none (or has it already).
+    // Adds the pair table, on levels of up to MAX_PAIR_FLOOR floor cells and at least two boxes;
+    // false when the level gets none (or has it already, or the whole triple).
     bool addPairs();
     // Adds the triple table after the pair table, on levels of up to MAX_TRIPLE_FLOOR floor
-    // cells; false when the level gets none.
+    // cells and at least three boxes; false when the level gets none. On a level of exactly
+    // three boxes the triple is the whole position: it needs no pair table before it, makes
+    // the pairs' say redundant (the three boxes need at least the steps of any two, and two
+    // that cannot be solved make three that cannot), and its table is all that is read.
     bool addTriples();
     // Whether addTriples will add a table (the level's floor allows it).
     bool canAddTriples() const {
-        return !binom_.empty() && level_.floorCount >= 3 && level_.floorCount <= MAX_TRIPLE_FLOOR;
+        return !binom_.empty() && boxCount_ >= 3 && level_.floorCount >= 3 &&
+               level_.floorCount <= MAX_TRIPLE_FLOOR;
     }
+    // A level of three boxes, whose triple table is the whole position's.
+    bool triplesAreWhole() const { return boxCount_ == 3; }
     // The positions a table of sets of size boxes holds: sets times player cells.
     std::uint64_t tableSize(std::int32_t size) const {
         return binom_.empty()
@@ -102,8 +108,10 @@ class BoxSubsets {
     std::uint64_t tripleDeadCells(std::size_t rank) const;
     std::vector<std::int32_t> setsInRankOrder(std::size_t sets, std::size_t size) const;
     template <std::int32_t SIZE> std::vector<std::uint8_t> fewestSteps() const;
+    std::uint8_t wholeSteps(const std::uint64_t* key, std::int32_t player) const;
 
     const StaticLevel& level_;
+    std::int32_t boxCount_    = 0;
     std::size_t floorCount_   = 0;
     std::size_t boxCellCount_ = 0;
     std::vector<std::int32_t> boxCells_; // per box cell number: its floor cell

@@ -48,12 +48,15 @@ void releaseCounted(std::vector<std::uint32_t>& stack, std::uint64_t& bytes) {
 RouteSearch::RouteSearch(const StaticLevel& level, LowerBound& bound, PushGenerator& generator,
                          SearchControl& control)
     : level_(level), bound_(bound), generator_(generator), control_(control),
-      freezeTest_(level, bound), subsets_(level, bound), useAssignment_(!subsets_.canAddTriples()),
-      store_(level.keyWords), ends_(level, generator.board().boxCount),
-      endsAt_(control.limits().endTableAfter),
+      freezeTest_(level, bound), subsets_(level, bound, generator.board().boxCount),
+      useAssignment_(!subsets_.canAddTriples()), store_(level.keyWords),
+      ends_(level, generator.board().boxCount), endsAt_(control.limits().endTableAfter),
       parentKey_(static_cast<std::size_t>(level.keyWords)) {
-    // On a small level the tables cost less than a few expansions: they come at once.
-    if (subsets_.tableSize(2) <= SMALL_TABLE) {
+    // On a small level the tables cost less than a few expansions: they come at once. A level
+    // of three boxes needs only its triples.
+    if (subsets_.triplesAreWhole() && subsets_.tableSize(3) <= SMALL_TABLE) {
+        subsets_.addTriples();
+    } else if (subsets_.tableSize(2) <= SMALL_TABLE) {
         subsets_.addPairs();
         if (subsets_.tableSize(3) <= SMALL_TABLE) {
             subsets_.addTriples();
@@ -394,7 +397,7 @@ void RouteSearch::growEnds() {
     const std::uint64_t expanded = control_.stats().nodesExpanded;
     endsAt_                      = expanded * 4;
     if (!ends_.grow(expanded, control_.limits().memoryBudgetBytes / 4,
-                    [this] { return control_.stopRequested(progress(0)); })) {
+                    [this] { return control_.stopRequested(progress(layerSteps_)); })) {
         return;
     }
     for (std::uint32_t entry = 0; entry < store_.size(); ++entry) {
@@ -440,6 +443,7 @@ std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
                 }
                 const std::uint32_t entry = stack.back();
                 stack.pop_back();
+                layerSteps_ = static_cast<std::int32_t>(steps);
                 // 2.1 Skip a place left behind by a later queueing, or a closed entry.
                 if ((flags_[entry] & CLOSED) != 0 ||
                     static_cast<std::size_t>(steps_[entry]) != steps) {

@@ -123,8 +123,9 @@ class RouteSearch {
     // value; later sums as one unsorted stack each, sorted by steps when their turn comes. An
     // entry whose steps or estimate changed after it was queued is queued again and its old
     // place skipped.
-    std::int32_t layerSum_ = -1;
-    bool boundReached_     = false; // a solved position lies in the current layer
+    std::int32_t layerSum_   = -1;
+    bool boundReached_       = false; // a solved position lies in the current layer
+    std::int32_t layerSteps_ = 0;     // the steps of the entry taken last, for progress reports
     std::vector<std::vector<std::uint32_t>> layer_;
     std::vector<std::vector<std::uint32_t>> later_;
     std::uint64_t queueBytes_ = 0;
