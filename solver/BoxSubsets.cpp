@@ -440,9 +440,9 @@ std::uint8_t BoxSubsets::wholeSteps(const std::uint64_t* key, std::int32_t playe
     std::size_t k    = 1;
     bool onBoxCells  = true;
     level_.forEachBox(key, [&](std::int32_t floor) {
-        const std::size_t at = static_cast<std::size_t>(floor) * BINOM_STRIDE;
-        onBoxCells           = onBoxCells && rankTerm_[at] != 0;
-        rank += static_cast<std::size_t>(rankTerm_[at + k++]);
+        onBoxCells = onBoxCells && isBoxCell(floor);
+        rank += static_cast<std::size_t>(
+            rankTerm_[static_cast<std::size_t>(floor) * BINOM_STRIDE + k++]);
     });
     return onBoxCells ? tripleSteps_[static_cast<std::size_t>(player) * tripleCount_ + rank]
                       : NO_STEPS;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "solver/CountedBuckets.h"
 #include "solver/GentleGrowth.h"
 
 namespace goalbox {
@@ -49,14 +50,8 @@ void EndTable::offer(const std::uint64_t* key, std::int32_t steps) {
         return;
     }
     const auto at = static_cast<std::size_t>(steps);
-    if (buckets_.size() <= at) {
-        bucketBytes_ += (at + 1 - buckets_.size()) * sizeof(buckets_[0]);
-        buckets_.resize(at + 1);
-    }
-    std::vector<std::uint32_t>& bucket = buckets_[at];
-    const std::size_t capacity         = bucket.capacity();
-    bucket.push_back(entry);
-    bucketBytes_ += (bucket.capacity() - capacity) * sizeof(std::uint32_t);
+    reachCounted(buckets_, at, bucketBytes_);
+    pushCounted(buckets_[at], entry, bucketBytes_);
 }
 
 // The solved positions: every box on a goal, the player on any cell a push can leave it on.
@@ -83,8 +78,7 @@ void EndTable::seed() {
 void EndTable::settle(std::uint32_t entry) {
     const std::int32_t steps = steps_[entry];
     std::copy(store_.key(entry), store_.key(entry) + level_.keyWords, before_.begin());
-    const std::int32_t q =
-        level_.floorIndex[static_cast<std::size_t>(level_.player(before_.data()))];
+    const std::int32_t q = level_.playerFloor(before_.data());
     for (std::int32_t d = 0; d < DIR_COUNT; ++d) {
         const auto at          = static_cast<std::size_t>(q) * DIR_COUNT;
         const std::int32_t box = level_.floorNeighbours[at + static_cast<std::size_t>(d)];
@@ -136,8 +130,7 @@ bool EndTable::grow(std::uint64_t positions, std::uint64_t maxBytes,
     const std::int32_t before = radius_;
     while (settled_ < positions && memoryBytes() <= maxBytes) {
         while (taking_ < buckets_.size() && buckets_[taking_].empty()) {
-            bucketBytes_ -= buckets_[taking_].capacity() * sizeof(std::uint32_t);
-            std::vector<std::uint32_t>().swap(buckets_[taking_]);
+            releaseCounted(buckets_[taking_], bucketBytes_);
             ++taking_;
         }
         if (taking_ >= buckets_.size()) {
@@ -171,10 +164,7 @@ std::int32_t EndTable::bound(const std::uint64_t* key) const {
     if (radius_ < 0) {
         return 0;
     }
-    const CellIndex player   = level_.player(key);
-    const std::int32_t floor = player >= 0 && player < level_.cellCount
-                                   ? level_.floorIndex[static_cast<std::size_t>(player)]
-                                   : NO_FLOOR;
+    const std::int32_t floor = level_.playerFloor(key);
     if (floor == NO_FLOOR || !leftByPush(key, floor)) {
         return 0; // only a start position: the table holds positions after a push
     }

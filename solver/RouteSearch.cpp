@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <new>
 
+#include "solver/CountedBuckets.h"
 #include "solver/GentleGrowth.h"
 
 namespace goalbox {
@@ -29,18 +30,6 @@ std::int32_t offGoalCount(const StaticLevel& level, const std::uint64_t* key) {
         count += level.goal[static_cast<std::size_t>(cell)] == 0 ? 1 : 0;
     });
     return count;
-}
-
-// Appends entry to stack and counts the bytes a growth takes.
-void pushCounted(std::vector<std::uint32_t>& stack, std::uint32_t entry, std::uint64_t& bytes) {
-    const std::size_t before = stack.capacity();
-    stack.push_back(entry);
-    bytes += (stack.capacity() - before) * sizeof(std::uint32_t);
-}
-
-void releaseCounted(std::vector<std::uint32_t>& stack, std::uint64_t& bytes) {
-    bytes -= stack.capacity() * sizeof(std::uint32_t);
-    std::vector<std::uint32_t>().swap(stack);
 }
 
 } // namespace
@@ -89,7 +78,7 @@ std::int32_t RouteSearch::knownEstimate(std::uint32_t entry) const {
 std::int32_t RouteSearch::exactEstimate(std::uint32_t entry) {
     if ((flags_[entry] & EXACT) == 0) {
         const std::uint64_t* key = store_.key(entry);
-        const std::int32_t sets  = subsets_.bound(key, playerFloor(key));
+        const std::int32_t sets  = subsets_.bound(key, level_.playerFloor(key));
         const std::int32_t boxes = useAssignment_ ? bound_.estimate(key) : bound_.nearestSum(key);
         const std::int32_t ends  = ends_.bound(key);
         estimate_[entry] = ends == EndTable::DEAD ? INT16_MAX : kept(std::max({boxes, sets, ends}));
@@ -113,10 +102,7 @@ void RouteSearch::queue(std::uint32_t entry) {
         return;
     }
     const auto at = static_cast<std::size_t>(sum);
-    if (later_.size() <= at) {
-        queueBytes_ += (at + 1 - later_.size()) * sizeof(std::vector<std::uint32_t>);
-        later_.resize(at + 1);
-    }
+    reachCounted(later_, at, queueBytes_);
     pushCounted(later_[at], entry, queueBytes_);
 }
 
@@ -139,10 +125,7 @@ bool RouteSearch::openNextLayer() {
         return false;
     }
     layerSum_ = static_cast<std::int32_t>(sum);
-    if (layer_.size() < sum + 1) {
-        queueBytes_ += (sum + 1 - layer_.size()) * sizeof(std::vector<std::uint32_t>);
-        layer_.resize(sum + 1);
-    }
+    reachCounted(layer_, sum, queueBytes_);
     for (const std::uint32_t entry : later_[sum]) {
         if ((flags_[entry] & CLOSED) == 0 && steps_[entry] + knownEstimate(entry) == layerSum_) {
             pushCounted(layer_[static_cast<std::size_t>(steps_[entry])], entry, queueBytes_);
@@ -384,7 +367,7 @@ void RouteSearch::refreshAfter(bool added, bool bounds) {
         if (bounds) {
             flags = static_cast<std::uint8_t>(flags & ~(EXACT | LOOKED));
         }
-        if (subsets_.isDead(store_.key(entry), playerFloor(store_.key(entry)))) {
+        if (subsets_.isDead(store_.key(entry), level_.playerFloor(store_.key(entry)))) {
             flags |= CLOSED;
         }
     }
@@ -408,14 +391,6 @@ void RouteSearch::growEnds() {
     }
 }
 
-// The floor number of the player of key, -1 off the floor.
-std::int32_t RouteSearch::playerFloor(const std::uint64_t* key) const {
-    const CellIndex player = level_.player(key);
-    return player >= 0 && player < level_.cellCount
-               ? level_.floorIndex[static_cast<std::size_t>(player)]
-               : -1;
-}
-
 std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
                               std::int16_t startSteps, std::vector<SolutionStep>& solution) {
     SolveStats& stats = control_.stats();
@@ -425,7 +400,7 @@ std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
     stats.statesStored        = store_.size();
     control_.checkMemory(memoryBytes(), store_.size() + ends_.size());
     if (exactEstimate(start) == LowerBound::DEAD ||
-        subsets_.isDead(startKey, playerFloor(startKey))) {
+        subsets_.isDead(startKey, level_.playerFloor(startKey))) {
         return -1;
     }
     queue(start);

@@ -86,7 +86,6 @@ class RouteSearch {
     void countExpansion();
     void refreshAfter(bool added, bool bounds);
     void growEnds();
-    std::int32_t playerFloor(const std::uint64_t* key) const;
     bool precedes(std::uint32_t a, std::uint32_t b) const;
     std::uint32_t pushRank(std::uint32_t entry) const;
     SolutionStep pushInto(std::uint32_t entry) const;

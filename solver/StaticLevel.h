@@ -76,6 +76,12 @@ struct StaticLevel {
     // player is a floor cell or startPlayer.
     void setPlayer(std::uint64_t* key, CellIndex player) const;
     CellIndex player(const std::uint64_t* key) const;
+    // The floor number of the player of key, NO_FLOOR for a player off the floor.
+    std::int32_t playerFloor(const std::uint64_t* key) const {
+        const CellIndex cell = player(key);
+        return cell >= 0 && cell < cellCount ? floorIndex[static_cast<std::size_t>(cell)]
+                                             : NO_FLOOR;
+    }
     // Moves the box of floor cell from to floor cell to and puts the player on from's cell.
     void applyPush(std::uint64_t* key, CellIndex from, CellIndex to) const;
     // Writes the key of the board's boxes and player.
