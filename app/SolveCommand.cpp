@@ -10,7 +10,7 @@
 #include "app/GameIo.h"
 #include "app/Messages.h"
 #include "board/Board.h"
-#include "solver/Search.h"
+#include "solver/Solve.h"
 
 namespace goalbox {
 

@@ -3,7 +3,7 @@
 #include "app/Game.h"
 #include "platform/Console.h"
 #include "platform/SystemMemory.h"
-#include "solver/Search.h"
+#include "solver/Solve.h"
 
 int main() {
     goalbox::platform::openConsole();

@@ -1,6 +1,6 @@
 // goalbox-astar: a plain exact A* search, written apart from the program's solver, as the
 // yardstick that solver is measured against. It shares nothing with solver/ but the replay
-// check of a solution (solver/SolutionCheck.h); levels are read with board/Board.h.
+// check of a solution (solver/reference/SolutionCheck.h); levels are read with board/Board.h.
 //
 //   goalbox-astar [--cap SECONDS] [--memory MIB] PATH...
 //
@@ -31,7 +31,7 @@
 #include "bench/LevelFiles.h"
 #include "bench/SearchTimer.h"
 #include "board/Board.h"
-#include "solver/SolutionCheck.h"
+#include "solver/reference/SolutionCheck.h"
 
 namespace {
 

@@ -28,10 +28,10 @@
 #include "bench/LevelFiles.h"
 #include "bench/SearchTimer.h"
 #include "board/Board.h"
-#include "solver/PlainSearch.h"
-#include "solver/Search.h"
-#include "solver/SearchState.h"
-#include "solver/SolutionCheck.h"
+#include "solver/Solve.h"
+#include "solver/reference/PlainSearch.h"
+#include "solver/reference/SearchState.h"
+#include "solver/reference/SolutionCheck.h"
 
 namespace {
 

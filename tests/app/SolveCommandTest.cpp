@@ -5,7 +5,7 @@
 #include "app/Display.h"
 #include "app/ScriptedIo.h"
 #include "app/TestBoard.h"
-#include "solver/Search.h"
+#include "solver/Solve.h"
 
 namespace goalbox {
 namespace {

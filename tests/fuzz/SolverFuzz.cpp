@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "board/Board.h"
-#include "solver/PlainSearch.h"
-#include "solver/Search.h"
-#include "solver/SearchState.h"
-#include "solver/SolutionCheck.h"
+#include "solver/Solve.h"
+#include "solver/reference/PlainSearch.h"
+#include "solver/reference/SearchState.h"
+#include "solver/reference/SolutionCheck.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace goalbox::fuzz {

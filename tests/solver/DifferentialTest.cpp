@@ -1,7 +1,7 @@
-// The fast search against the plain one (solver/PlainSearch): for every board, the same result and
-// the same route, push for push. The plain search is the definition; nothing but this comparison
-// shows that the one sweep, its bound, the tables of box sets and the narrowed dead tests leave
-// every answer as it was.
+// The fast search against the plain one (solver/reference/PlainSearch): for every board, the same
+// result and the same route, push for push. The plain search is the definition; nothing but this
+// comparison shows that the one sweep, its bound, the tables of box sets and the narrowed dead
+// tests leave every answer as it was.
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -12,13 +12,13 @@
 
 #include <gtest/gtest.h>
 
-#include "RandomRoom.h"
-#include "TestBoard.h"
 #include "board/Board.h"
-#include "solver/PlainSearch.h"
-#include "solver/Search.h"
+#include "solver/Solve.h"
+#include "solver/reference/PlainSearch.h"
 #include "support/Sanitizer.h"
 #include "support/SharedLevels.h"
+#include "tests/solver/RandomRoom.h"
+#include "tests/solver/TestBoard.h"
 
 namespace goalbox {
 namespace {

@@ -11,12 +11,12 @@
 
 #include "analysis/DeadPosition.h"
 #include "board/Board.h"
-#include "solver/FreezeTest.h"
-#include "solver/LowerBound.h"
-#include "solver/Search.h"
-#include "solver/SearchState.h"
-#include "solver/SolutionCheck.h"
-#include "solver/StaticLevel.h"
+#include "solver/Solve.h"
+#include "solver/bounds/LowerBound.h"
+#include "solver/dead/FrozenBoxes.h"
+#include "solver/positions/StaticLevel.h"
+#include "solver/reference/SearchState.h"
+#include "solver/reference/SolutionCheck.h"
 #include "support/Sanitizer.h"
 #include "support/SharedLevels.h"
 
@@ -32,10 +32,10 @@ constexpr bool FAST_LINES_ONLY = false;
 // One line of a golden file:
 // "level : steps : fast|slow : nodes expanded : states stored : cell,direction;...".
 // The routes and steps are those of the plain search of passes with a step limit growing by
-// one (solver/PlainSearch), and never change. The node counts are those of the present search
-// (the sweep's expansions and the positions it stored); they pin
-// its order and its pruning: a changed push order, store rule or bound may still find the same
-// routes, but not with the same counts.
+// one (solver/reference/PlainSearch), and never change. The node counts are those of the present
+// search (the sweep's expansions and the positions it stored); they pin its order and its pruning:
+// a changed push order, store rule or bound may still find the same routes, but not with the same
+// counts.
 struct GoldenLine {
     std::string level;
     std::int32_t steps          = 0;
@@ -181,7 +181,7 @@ TEST_P(Golden, NoPositionOfARouteIsHopelessOrBeyondTheBound) {
         ASSERT_EQ(board.load(set.levelDir + line.level), LOAD_OK);
         const StaticLevel level(board);
         LowerBound bound(level);
-        FreezeTest freeze(level, bound);
+        FrozenBoxes freeze(level, bound);
         std::vector<std::uint64_t> key(static_cast<std::size_t>(level.keyWords));
         const std::vector<SolutionStep> route = routeSteps(line.route);
         for (std::size_t i = 0; i <= route.size(); ++i) {

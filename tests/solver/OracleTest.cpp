@@ -9,13 +9,13 @@
 
 #include <gtest/gtest.h>
 
-#include "RandomRoom.h"
-#include "ReferenceSolver.h"
-#include "TestBoard.h"
 #include "board/Board.h"
-#include "solver/Search.h"
-#include "solver/SearchState.h"
-#include "solver/SolutionCheck.h"
+#include "solver/Solve.h"
+#include "solver/reference/SearchState.h"
+#include "solver/reference/SolutionCheck.h"
+#include "tests/solver/RandomRoom.h"
+#include "tests/solver/ReferenceSolver.h"
+#include "tests/solver/TestBoard.h"
 
 namespace goalbox {
 namespace {

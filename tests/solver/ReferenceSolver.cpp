@@ -1,4 +1,4 @@
-#include "ReferenceSolver.h"
+#include "tests/solver/ReferenceSolver.h"
 
 #include <cstddef>
 #include <deque>

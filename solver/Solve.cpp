@@ -1,0 +1,64 @@
+// The search of the S command: the level's fixed facts, its bounds and its push generator, and
+// the sweep of RouteSearch that finds the route of the passes.
+#include "solver/Solve.h"
+
+#include <cstddef>
+#include <utility>
+
+#include "analysis/DeadPosition.h"
+#include "solver/SolveControl.h"
+#include "solver/bounds/LowerBound.h"
+#include "solver/exact/RouteSearch.h"
+#include "solver/positions/PushGenerator.h"
+#include "solver/positions/StaticLevel.h"
+
+namespace goalbox {
+
+namespace {
+
+std::uint64_t defaultBudget = DEFAULT_MEMORY_BUDGET;
+
+} // namespace
+
+void setDefaultMemoryBudget(std::uint64_t bytes) {
+    defaultBudget = bytes;
+}
+
+std::uint64_t defaultMemoryBudget() {
+    return defaultBudget;
+}
+
+std::int32_t solve(Board board, std::vector<SolutionStep>& solution) {
+    return solve(std::move(board), solution, SolveLimits{}, nullptr);
+}
+
+std::int32_t solve(Board board, std::vector<SolutionStep>& solution, const SolveLimits& limits,
+                   SolveStats* stats) {
+    SolveStats localStats;
+    SolveStats& figures = stats != nullptr ? *stats : localStats;
+    figures             = SolveStats{};
+    SolveControl control(limits, figures);
+
+    // 1. A solved board: the first pass enters the root and ends there.
+    if (board.isSolved()) {
+        figures.statesStored = 1;
+        figures.stepBound    = board.steps;
+        SolveProgress solved;
+        solved.bound        = board.steps;
+        solved.boundReached = true;
+        solved.done         = board.steps;
+        control.report(solved);
+        return board.steps;
+    }
+
+    // 2. The level's fixed facts, the lower bound and the push generator, then the sweep.
+    const StaticLevel level(board);
+    LowerBound bound(level);
+    PushGenerator generator(board, level);
+    std::vector<std::uint64_t> startKey(static_cast<std::size_t>(level.keyWords));
+    level.keyOf(board, startKey.data());
+    RouteSearch search(level, bound, generator, control);
+    return search.run(startKey.data(), isTrapped(board), board.steps, solution);
+}
+
+} // namespace goalbox

@@ -1,0 +1,589 @@
+#include "solver/bounds/BoxSubsets.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <utility>
+
+namespace goalbox {
+
+namespace {
+
+std::int32_t neighbour(const StaticLevel& level, std::int32_t floor, std::int32_t dir) {
+    return level.floorNeighbours[static_cast<std::size_t>(floor) * DIR_COUNT +
+                                 static_cast<std::size_t>(dir)];
+}
+
+bool isGoalFloor(const StaticLevel& level, std::int32_t floor) {
+    return level
+               .goal[static_cast<std::size_t>(level.floorCells[static_cast<std::size_t>(floor)])] !=
+           0;
+}
+
+// The set after the sorted set of size cells in rank (colex) order: the lowest cell that can
+// rise rises, and the cells below it go back to the bottom.
+void nextSet(std::int32_t* set, std::size_t size) {
+    std::size_t i = 0;
+    while (i + 1 < size && set[i] + 1 == set[i + 1]) {
+        set[i] = static_cast<std::int32_t>(i);
+        ++i;
+    }
+    ++set[i];
+}
+
+// Sorts the few cells of a set in place.
+void sortCells(std::int32_t* cells, std::int32_t size) {
+    for (std::int32_t i = 1; i < size; ++i) {
+        for (std::int32_t j = i; j > 0 && cells[j - 1] > cells[j]; --j) {
+            std::swap(cells[j - 1], cells[j]);
+        }
+    }
+}
+
+} // namespace
+
+std::size_t BoxSubsets::rankOf(const std::int32_t* sorted, std::int32_t size) const {
+    std::size_t rank = 0;
+    for (std::int32_t i = 0; i < size; ++i) {
+        rank += rankTerm_[static_cast<std::size_t>(sorted[i]) * BINOM_STRIDE +
+                          static_cast<std::size_t>(i) + 1];
+    }
+    return rank;
+}
+
+// Every set of size box cells in rank order, size floor cells each (ascending, as box cells
+// are numbered in floor order).
+std::vector<std::int32_t> BoxSubsets::setsInRankOrder(std::size_t sets, std::size_t size) const {
+    std::vector<std::int32_t> cells(sets * size);
+    std::array<std::int32_t, 4> set{0, 1, 2, 3};
+    for (std::size_t rank = 0; rank < sets; ++rank) {
+        for (std::size_t i = 0; i < size; ++i) {
+            cells[rank * size + i] = boxCells_[static_cast<std::size_t>(set[i])];
+        }
+        nextSet(set.data(), size);
+    }
+    return cells;
+}
+
+std::size_t BoxSubsets::pairRank(std::int32_t a, std::int32_t b) const {
+    std::int32_t sorted[2] = {a, b};
+    sortCells(sorted, 2);
+    return rankOf(sorted, 2);
+}
+
+std::size_t BoxSubsets::tripleRank(std::int32_t a, std::int32_t b, std::int32_t c) const {
+    std::int32_t sorted[3] = {a, b, c};
+    sortCells(sorted, 3);
+    return rankOf(sorted, 3);
+}
+
+std::size_t BoxSubsets::quadRank(std::int32_t a, std::int32_t b, std::int32_t c,
+                                 std::int32_t d) const {
+    std::int32_t sorted[4] = {a, b, c, d};
+    sortCells(sorted, 4);
+    return rankOf(sorted, 4);
+}
+
+// The player cells (not on the triple's own cells) from which a triple cannot be solved.
+std::uint64_t BoxSubsets::tripleDeadCells(std::size_t rank) const {
+    std::uint64_t dead = 0;
+    for (std::size_t p = 0; p < floorCount_; ++p) {
+        if (tripleSteps_[p * tripleCount_ + rank] == NO_STEPS) {
+            dead |= std::uint64_t{1} << p;
+        }
+    }
+    return dead;
+}
+
+// The table of one set size: a breadth-first search backwards from every set of goals (any
+// player cell) over states (set, player cell), each move undone costing one step: the player
+// steps back onto a free neighbour, or pulls (a push of the box on x in direction d from the
+// player on x - d leaves the box on x + d and the player on x).
+template <std::int32_t SIZE> std::vector<std::uint8_t> BoxSubsets::fewestSteps() const {
+    constexpr std::int32_t size = SIZE;
+    const std::size_t floors    = floorCount_;
+    constexpr auto width        = static_cast<std::size_t>(size);
+    const auto sets = static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + width]);
+    // 1. Every set in rank order.
+    const std::vector<std::int32_t> cells = setsInRankOrder(sets, width);
+    // 2. The sets of goals, with the player anywhere else.
+    std::vector<std::uint8_t> steps(floors * sets, NO_STEPS);
+    // A state as rank * 256 + player cell (the ranks of sets of up to MAX_TRIPLE_FLOOR cells
+    // and the floor cells of up to MAX_PAIR_FLOOR fit); the search keeps two layers of them,
+    // the one it expands and the next, which takes far less memory than the table.
+    static_assert(MAX_PAIR_FLOOR <= 256 &&
+                  MAX_TRIPLE_FLOOR * (MAX_TRIPLE_FLOOR - 1) * (MAX_TRIPLE_FLOOR - 2) / 6 <
+                      (1 << 24));
+    std::vector<std::uint32_t> layer;
+    std::vector<std::uint32_t> nextLayer;
+    for (std::size_t rank = 0; rank < sets; ++rank) {
+        const std::int32_t* boxes = &cells[rank * width];
+        bool allOnGoals           = true;
+        for (std::size_t i = 0; i < width; ++i) {
+            allOnGoals = allOnGoals && isGoalFloor(level_, boxes[i]);
+        }
+        if (!allOnGoals) {
+            continue;
+        }
+        for (std::size_t p = 0; p < floors; ++p) {
+            if (std::find(boxes, boxes + size, static_cast<std::int32_t>(p)) == boxes + size) {
+                steps[p * sets + rank] = 0;
+                layer.push_back(static_cast<std::uint32_t>(rank << 8 | p));
+            }
+        }
+    }
+    // Per player cell * DIR_COUNT + direction: where the player stood to push a box from its
+    // cell one step in that direction, NO_FLOOR where the grid allows no such push.
+    std::vector<std::int32_t> pullStand(floors * DIR_COUNT, NO_FLOOR);
+    for (std::size_t p = 0; p < floors; ++p) {
+        for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+            if (level_.isPushable(level_.floorCells[p], dir)) {
+                pullStand[p * DIR_COUNT + static_cast<std::size_t>(dir)] =
+                    neighbour(level_, static_cast<std::int32_t>(p), DIR_COUNT - 1 - dir);
+            }
+        }
+    }
+    // 3. Backwards, one step at a time, a layer of states at a time.
+    std::array<std::int32_t, 3> earlier{};
+    std::uint8_t before = 1;
+    while (!layer.empty()) {
+        for (const std::uint32_t state : layer) {
+            const std::size_t rank    = state >> 8;
+            const auto player         = static_cast<std::int32_t>(state & 0xFF);
+            const std::int32_t* boxes = &cells[rank * width];
+            const auto isBox          = [boxes](std::int32_t floor) {
+                bool found = false;
+                for (std::size_t i = 0; i < width; ++i) {
+                    found = found || boxes[i] == floor;
+                }
+                return found;
+            };
+            const std::int32_t* around =
+                &level_.floorNeighbours[static_cast<std::size_t>(player) * DIR_COUNT];
+            for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+                const std::int32_t next = around[dir];
+                if (next == NO_FLOOR) {
+                    continue;
+                }
+                std::size_t fromRank  = rank;
+                std::int32_t fromCell = next; // a walk step back
+                if (isBox(next)) {
+                    // The player on x = player, a box on x + dir: pushed from x - dir. Pulled
+                    // back, the box stands on x, a box cell too (a push from x reaches one).
+                    const std::int32_t stand =
+                        pullStand[static_cast<std::size_t>(player) * DIR_COUNT +
+                                  static_cast<std::size_t>(dir)];
+                    if (stand == NO_FLOOR || isBox(stand)) {
+                        continue; // off the floor, or another box stands there
+                    }
+                    for (std::int32_t i = 0; i < size; ++i) {
+                        earlier[static_cast<std::size_t>(i)] = boxes[i] == next ? player : boxes[i];
+                    }
+                    sortCells(earlier.data(), size);
+                    fromRank = rankOf(earlier.data(), size);
+                    fromCell = stand;
+                }
+                std::uint8_t& known = steps[static_cast<std::size_t>(fromCell) * sets + fromRank];
+                if (known == NO_STEPS) {
+                    known = before;
+                    nextLayer.push_back(static_cast<std::uint32_t>(fromRank << 8) |
+                                        static_cast<std::uint32_t>(fromCell));
+                }
+            }
+        }
+        layer.swap(nextLayer);
+        nextLayer.clear();
+        before = static_cast<std::uint8_t>(std::min<std::int32_t>(before + 1, NO_STEPS - 1));
+    }
+    return steps;
+}
+
+BoxSubsets::BoxSubsets(const StaticLevel& level, const LowerBound& pushes, std::int32_t boxCount)
+    : level_(level), boxCount_(boxCount), floorCount_(static_cast<std::size_t>(level.floorCount)) {
+    if (level.floorCount < 2 || level.floorCount > MAX_PAIR_FLOOR) {
+        return;
+    }
+    rankTerm_.assign(floorCount_ * BINOM_STRIDE, 0);
+    for (std::size_t f = 0; f < floorCount_; ++f) {
+        if (!pushes.reachesNoGoal(static_cast<std::int32_t>(f))) {
+            rankTerm_[f * BINOM_STRIDE] = 1;
+            boxCells_.push_back(static_cast<std::int32_t>(f));
+        }
+    }
+    boxCellCount_ = boxCells_.size();
+    binom_.assign((boxCellCount_ + 1) * BINOM_STRIDE, 0);
+    for (std::size_t n = 0; n <= boxCellCount_; ++n) {
+        binom_[n * BINOM_STRIDE] = 1;
+        for (std::size_t k = 1; k < BINOM_STRIDE; ++k) {
+            binom_[n * BINOM_STRIDE + k] = n == 0 ? 0
+                                                  : binom_[(n - 1) * BINOM_STRIDE + k - 1] +
+                                                        binom_[(n - 1) * BINOM_STRIDE + k];
+        }
+    }
+    for (std::size_t b = 0; b < boxCellCount_; ++b) {
+        for (std::size_t k = 1; k < BINOM_STRIDE; ++k) {
+            rankTerm_[static_cast<std::size_t>(boxCells_[b]) * BINOM_STRIDE + k] =
+                binom_[b * BINOM_STRIDE + k];
+        }
+    }
+}
+
+bool BoxSubsets::addPairs() {
+    if (binom_.empty() || boxCount_ < 2 || hasPairs_ || (hasTriples_ && triplesAreWhole())) {
+        return false;
+    }
+    pairCount_ = static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + 2]);
+    pairSteps_ = fewestSteps<2>();
+    hasPairs_  = true;
+    return true;
+}
+
+bool BoxSubsets::addTriples() {
+    if (!canAddTriples() || (!hasPairs_ && !triplesAreWhole()) || hasTriples_) {
+        return false;
+    }
+    tripleCount_             = static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + 3]);
+    tripleSteps_             = fewestSteps<3>();
+    hasTriples_              = true;
+    const std::size_t floors = floorCount_;
+    if (level_.floorCount > MAX_MASK_FLOOR || triplesAreWhole()) {
+        return true; // the test after a push reads pairs only, or the whole triple
+    }
+    // The triples that fail where none of their pairs does, for the test after a push: one
+    // player cell at a time, as the tables lie.
+    std::vector<std::uint8_t> fails(tripleCount_, 0);
+    const std::vector<std::int32_t> triples = setsInRankOrder(tripleCount_, 3);
+    std::vector<std::size_t> inside(tripleCount_ * 3);
+    for (std::size_t rank = 0; rank < tripleCount_; ++rank) {
+        const std::int32_t* c = &triples[rank * 3];
+        inside[rank * 3]      = pairRank(c[0], c[1]);
+        inside[rank * 3 + 1]  = pairRank(c[0], c[2]);
+        inside[rank * 3 + 2]  = pairRank(c[1], c[2]);
+    }
+    for (std::size_t p = 0; p < floors; ++p) {
+        const std::uint8_t* pairs = pairSteps_.data() + p * pairCount_;
+        const std::uint8_t* steps = tripleSteps_.data() + p * tripleCount_;
+        for (std::size_t rank = 0; rank < tripleCount_; ++rank) {
+            const std::size_t* in = &inside[rank * 3];
+            // The player on one of the triple's cells fails too; those entries are never read.
+            const std::int32_t* c = &triples[rank * 3];
+            const auto player     = static_cast<std::int32_t>(p);
+            if (steps[rank] == NO_STEPS && c[0] != player && c[1] != player && c[2] != player &&
+                pairs[in[0]] != NO_STEPS && pairs[in[1]] != NO_STEPS && pairs[in[2]] != NO_STEPS) {
+                fails[rank] = 1;
+            }
+        }
+    }
+    thirdCells_.assign(pairCount_, 0);
+    for (std::size_t rank = 0; rank < tripleCount_; ++rank) {
+        if (fails[rank] != 0) {
+            const std::int32_t* c = &triples[rank * 3];
+            thirdCells_[inside[rank * 3]] |= std::uint64_t{1} << c[2];
+            thirdCells_[inside[rank * 3 + 1]] |= std::uint64_t{1} << c[1];
+            thirdCells_[inside[rank * 3 + 2]] |= std::uint64_t{1} << c[0];
+        }
+    }
+    return true;
+}
+
+// The quadruples, by regions: the floor without the four cells, numbered region by region from
+// 1 (0 on the cells), and a search backwards over pulls from every set of four goals marking the
+// regions from which each quadruple can be solved.
+bool BoxSubsets::addQuadruples() {
+    if (thirdCells_.empty() || level_.floorCount < 4 || !quadDead_.empty()) {
+        return false;
+    }
+    constexpr std::int32_t SIZE        = 4;
+    constexpr std::int32_t MAX_REGIONS = 15; // bits 1 .. 15 of a mask
+    const std::size_t floors           = floorCount_;
+    const auto quads = static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + SIZE]);
+    // 1. Every quadruple in rank order, and its regions.
+    const std::vector<std::int32_t> cells = setsInRankOrder(quads, SIZE);
+    std::vector<std::uint8_t> regions(quads * floors, 0);
+    std::vector<std::uint8_t> regionCount(quads, 0);
+    std::vector<std::int32_t> stack;
+    for (std::size_t rank = 0; rank < quads; ++rank) {
+        const std::int32_t* set = &cells[rank * SIZE];
+        std::uint8_t* row       = &regions[rank * floors];
+        for (std::int32_t i = 0; i < SIZE; ++i) {
+            const std::int32_t box = set[i];
+            row[box]               = 0xFF; // a box, for the flood below
+        }
+        std::uint8_t next = 1;
+        for (std::size_t start = 0; start < floors; ++start) {
+            if (row[start] != 0) {
+                continue;
+            }
+            if (next > MAX_REGIONS) {
+                return false;
+            }
+            row[start] = next;
+            stack.assign(1, static_cast<std::int32_t>(start));
+            while (!stack.empty()) {
+                const std::int32_t cur = stack.back();
+                stack.pop_back();
+                for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+                    const std::int32_t n = neighbour(level_, cur, dir);
+                    if (n != NO_FLOOR && row[n] == 0) {
+                        row[n] = next;
+                        stack.push_back(n);
+                    }
+                }
+            }
+            ++next;
+        }
+        for (std::int32_t i = 0; i < SIZE; ++i) {
+            row[set[i]] = 0;
+        }
+        regionCount[rank] = static_cast<std::uint8_t>(next - 1);
+    }
+    // 2. Backwards from the quadruples of goals.
+    std::vector<std::uint16_t> solvable(quads, 0);
+    std::vector<std::pair<std::uint32_t, std::uint8_t>> queue;
+    for (std::size_t rank = 0; rank < quads; ++rank) {
+        const std::int32_t* boxes = &cells[rank * SIZE];
+        if (isGoalFloor(level_, boxes[0]) && isGoalFloor(level_, boxes[1]) &&
+            isGoalFloor(level_, boxes[2]) && isGoalFloor(level_, boxes[3])) {
+            for (std::uint8_t r = 1; r <= regionCount[rank]; ++r) {
+                solvable[rank] = static_cast<std::uint16_t>(solvable[rank] | 1u << r);
+                queue.emplace_back(static_cast<std::uint32_t>(rank), r);
+            }
+        }
+    }
+    std::array<std::int32_t, SIZE> earlier{};
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+        const auto [rank, region] = queue[head];
+        const std::int32_t* boxes = &cells[static_cast<std::size_t>(rank) * SIZE];
+        const std::uint8_t* row   = &regions[static_cast<std::size_t>(rank) * floors];
+        for (std::int32_t moved = 0; moved < SIZE; ++moved) {
+            for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+                // The box on y = x + dir came from x, pushed by the player from x - dir, who is
+                // left on x, in the region.
+                const std::int32_t back = DIR_COUNT - 1 - dir;
+                const std::int32_t x    = neighbour(level_, boxes[moved], back);
+                if (x == NO_FLOOR || row[x] != region ||
+                    !level_.isPushable(level_.floorCells[static_cast<std::size_t>(x)], dir)) {
+                    continue;
+                }
+                const std::int32_t stand = neighbour(level_, x, back);
+                if (stand == NO_FLOOR || row[stand] == 0) {
+                    continue; // off the floor, or another box stands there
+                }
+                for (std::int32_t i = 0; i < SIZE; ++i) {
+                    earlier[static_cast<std::size_t>(i)] = i == moved ? x : boxes[i];
+                }
+                sortCells(earlier.data(), SIZE);
+                const std::size_t before = rankOf(earlier.data(), SIZE);
+                const std::uint8_t from =
+                    regions[before * floors + static_cast<std::size_t>(stand)];
+                if ((solvable[before] >> from & 1u) == 0) {
+                    solvable[before] = static_cast<std::uint16_t>(solvable[before] | 1u << from);
+                    queue.emplace_back(static_cast<std::uint32_t>(before), from);
+                }
+            }
+        }
+    }
+    // 3. The player cells where a quadruple fails and none of its triples does.
+    std::vector<std::uint64_t> tripleDead(tripleCount_);
+    for (std::size_t rank = 0; rank < tripleCount_; ++rank) {
+        tripleDead[rank] = tripleDeadCells(rank);
+    }
+    quadCount_ = quads;
+    quadDead_.assign(quads, 0);
+    quadThirds_.assign(pairCount_, 0);
+    quadFourths_.assign(tripleCount_, 0);
+    for (std::size_t rank = 0; rank < quads; ++rank) {
+        const std::int32_t* c = &cells[rank * SIZE];
+        std::uint64_t dead    = 0;
+        for (std::size_t p = 0; p < floors; ++p) {
+            const std::uint8_t region = regions[rank * floors + p];
+            if (region != 0 && (solvable[rank] >> region & 1u) == 0) {
+                dead |= std::uint64_t{1} << p;
+            }
+        }
+        dead &=
+            ~(tripleDead[tripleRank(c[0], c[1], c[2])] | tripleDead[tripleRank(c[0], c[1], c[3])] |
+              tripleDead[tripleRank(c[0], c[2], c[3])] | tripleDead[tripleRank(c[1], c[2], c[3])]);
+        if (dead == 0) {
+            continue;
+        }
+        quadDead_[rank] = dead;
+        // Each of the quadruple's pairs leads to the other two cells, each triple to the fourth.
+        for (std::int32_t i = 0; i < SIZE; ++i) {
+            for (std::int32_t j = i + 1; j < SIZE; ++j) {
+                std::uint64_t others = 0;
+                for (std::int32_t k = 0; k < SIZE; ++k) {
+                    if (k != i && k != j) {
+                        others |= std::uint64_t{1} << c[k];
+                    }
+                }
+                quadThirds_[pairRank(c[i], c[j])] |= others;
+            }
+            const std::int32_t* t = c; // the triple without c[i]
+            std::int32_t three[3];
+            std::int32_t n = 0;
+            for (std::int32_t k = 0; k < SIZE; ++k) {
+                if (k != i) {
+                    three[n++] = t[k];
+                }
+            }
+            quadFourths_[rankOf(three, 3)] |= std::uint64_t{1} << c[i];
+        }
+    }
+    return true;
+}
+
+// The steps of the three boxes of key with the player on floor cell player, on a level of three
+// boxes; NO_STEPS when they cannot be solved, a box off the box cells included.
+std::uint8_t BoxSubsets::wholeSteps(const std::uint64_t* key, std::int32_t player) const {
+    std::size_t rank = 0;
+    std::size_t k    = 1;
+    bool onBoxCells  = true;
+    level_.forEachBox(key, [&](std::int32_t floor) {
+        onBoxCells = onBoxCells && isBoxCell(floor);
+        rank += static_cast<std::size_t>(
+            rankTerm_[static_cast<std::size_t>(floor) * BINOM_STRIDE + k++]);
+    });
+    return onBoxCells ? tripleSteps_[static_cast<std::size_t>(player) * tripleCount_ + rank]
+                      : NO_STEPS;
+}
+
+bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
+                                 std::int32_t player) const {
+    if (hasTriples_ && triplesAreWhole()) {
+        return wholeSteps(key, player) == NO_STEPS;
+    }
+    if (!hasPairs_) {
+        return false;
+    }
+    const std::uint8_t* pairs = pairSteps_.data() + static_cast<std::size_t>(player) * pairCount_;
+    const std::uint8_t* triples =
+        !hasTriples_ ? nullptr
+                     : tripleSteps_.data() + static_cast<std::size_t>(player) * tripleCount_;
+    const std::uint64_t playerBit = std::uint64_t{1} << (player % 64);
+    bool dead                     = false;
+    level_.forEachBox(key, [&](std::int32_t other) {
+        if (dead || other == moved) {
+            return;
+        }
+        if (!isBoxCell(moved) || !isBoxCell(other)) {
+            dead = true;
+            return;
+        }
+        const std::size_t pair = pairRank(moved, other);
+        if (pairs[pair] == NO_STEPS) {
+            dead = true;
+            return;
+        }
+        if (thirdCells_.empty()) {
+            return;
+        }
+        // The triples with a third box above other, so that each is read once.
+        const std::uint64_t above = ~((std::uint64_t{2} << other) - 1);
+        std::uint64_t thirds      = thirdCells_[pair] & key[0] & above;
+        while (thirds != 0 && !dead) {
+            dead = triples[tripleRank(moved, other, std::countr_zero(thirds))] == NO_STEPS;
+            thirds &= thirds - 1;
+        }
+        if (quadDead_.empty() || dead) {
+            return;
+        }
+        // The quadruples with a third and a fourth box above other, in ascending order.
+        std::uint64_t quadThirds = quadThirds_[pair] & key[0] & above;
+        while (quadThirds != 0 && !dead) {
+            const std::int32_t third = std::countr_zero(quadThirds);
+            quadThirds &= quadThirds - 1;
+            std::uint64_t fourths = quadFourths_[tripleRank(moved, other, third)] & key[0] &
+                                    ~((std::uint64_t{2} << third) - 1);
+            while (fourths != 0 && !dead) {
+                dead = (quadDead_[quadRank(moved, other, third, std::countr_zero(fourths))] &
+                        playerBit) != 0;
+                fourths &= fourths - 1;
+            }
+        }
+    });
+    return dead;
+}
+
+bool BoxSubsets::isDead(const std::uint64_t* key, std::int32_t player) const {
+    if (hasTriples_ && triplesAreWhole() && player >= 0) {
+        return wholeSteps(key, player) == NO_STEPS;
+    }
+    if (!hasPairs_ || player < 0) {
+        return false;
+    }
+    bool dead = false;
+    level_.forEachBox(key,
+                      [&](std::int32_t box) { dead = dead || isDeadAfterPush(key, box, player); });
+    return dead;
+}
+
+std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) const {
+    if (hasTriples_ && triplesAreWhole() && player >= 0) {
+        const std::uint8_t steps = wholeSteps(key, player);
+        return steps == NO_STEPS ? DEAD : steps;
+    }
+    if (!hasPairs_ || player < 0) {
+        return 0;
+    }
+    std::array<std::size_t, 64> boxes{};
+    std::size_t count = 0;
+    bool many         = false;
+    bool offBoxCells  = false;
+    level_.forEachBox(key, [&](std::int32_t floor) {
+        if (count < boxes.size()) {
+            boxes[count++] = static_cast<std::size_t>(floor) * BINOM_STRIDE;
+            offBoxCells    = offBoxCells || !isBoxCell(floor);
+        } else {
+            many = true;
+        }
+    });
+    if (many) {
+        return 0; // more boxes than the bound reads; it is only ever a help
+    }
+    if (offBoxCells) {
+        return count >= 2 ? DEAD : 0; // as every pair with that box would say
+    }
+    // The ranks of sets of boxes in ascending order: C(b_i, 1) + C(b_j, 2) (+ C(b_k, 3)).
+    const std::uint8_t* pairs = pairSteps_.data() + static_cast<std::size_t>(player) * pairCount_;
+    std::int32_t largest      = 0;
+    for (std::size_t j = 1; j < count; ++j) {
+        const std::size_t base = static_cast<std::size_t>(rankTerm_[boxes[j] + 2]);
+        for (std::size_t i = 0; i < j; ++i) {
+            const std::uint8_t steps = pairs[base + rankTerm_[boxes[i] + 1]];
+            if (steps == NO_STEPS) {
+                return DEAD;
+            }
+            largest = std::max<std::int32_t>(largest, steps);
+        }
+    }
+    if (!hasTriples_) {
+        return largest;
+    }
+    const std::uint8_t* triples =
+        tripleSteps_.data() + static_cast<std::size_t>(player) * tripleCount_;
+    for (std::size_t k = 2; k < count; ++k) {
+        const std::size_t top = static_cast<std::size_t>(rankTerm_[boxes[k] + 3]);
+        for (std::size_t j = 1; j < k; ++j) {
+            const std::size_t middle = top + static_cast<std::size_t>(rankTerm_[boxes[j] + 2]);
+            for (std::size_t i = 0; i < j; ++i) {
+                const std::uint8_t steps = triples[middle + rankTerm_[boxes[i] + 1]];
+                if (steps == NO_STEPS) {
+                    return DEAD;
+                }
+                largest = std::max<std::int32_t>(largest, steps);
+            }
+        }
+    }
+    return largest;
+}
+
+std::uint64_t BoxSubsets::memoryBytes() const {
+    return (binom_.capacity() + rankTerm_.capacity() + thirdCells_.capacity() +
+            quadDead_.capacity() + quadThirds_.capacity() + quadFourths_.capacity()) *
+               sizeof(std::uint64_t) +
+           pairSteps_.capacity() + tripleSteps_.capacity() +
+           boxCells_.capacity() * sizeof(std::int32_t);
+}
+
+} // namespace goalbox

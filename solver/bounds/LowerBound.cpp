@@ -1,0 +1,275 @@
+#include "solver/bounds/LowerBound.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+namespace goalbox {
+
+namespace {
+
+// Cost of giving a box a goal it cannot reach: larger than any total of real push counts (at
+// most 32767 boxes times 65534 pushes stays far below it), so a least total at or above it
+// means that no assignment uses reachable goals only.
+constexpr std::int64_t UNREACHABLE = std::int64_t{1} << 40;
+constexpr std::int64_t SLACK_NONE  = std::numeric_limits<std::int64_t>::max() / 4;
+
+} // namespace
+
+LowerBound::LowerBound(const StaticLevel& level)
+    : level_(level), floorCount_(static_cast<std::size_t>(level.floorCount)) {
+    // 1. The goals, by floor number.
+    std::vector<std::int32_t> goalFloors;
+    for (std::int32_t f = 0; f < level.floorCount; ++f) {
+        if (level.goal[static_cast<std::size_t>(level.floorCells[static_cast<std::size_t>(f)])]) {
+            goalFloors.push_back(f);
+        }
+    }
+    goalCount_ = static_cast<std::int32_t>(goalFloors.size());
+
+    // 2. The pushes backwards: for each floor cell the cells a box can be pushed to it from.
+    std::vector<std::array<std::int32_t, DIR_COUNT>> from(floorCount_);
+    for (auto& sources : from) {
+        sources.fill(-1);
+    }
+    for (std::int32_t f = 0; f < level.floorCount; ++f) {
+        const CellIndex cell = level.floorCells[static_cast<std::size_t>(f)];
+        for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+            if (level.isPushable(cell, dir)) {
+                const auto beyond = static_cast<CellIndex>(cell + level.dirOffset[dir]);
+                from[static_cast<std::size_t>(level.floorIndex[static_cast<std::size_t>(beyond)])]
+                    [static_cast<std::size_t>(dir)] = f;
+            }
+        }
+    }
+
+    // 3. One backward breadth-first search from each goal.
+    distances_.assign(static_cast<std::size_t>(goalCount_) * floorCount_, NO_PATH);
+    std::vector<std::int32_t> queue(floorCount_);
+    for (std::int32_t g = 0; g < goalCount_; ++g) {
+        std::uint16_t* dist      = &distances_[static_cast<std::size_t>(g) * floorCount_];
+        const std::int32_t start = goalFloors[static_cast<std::size_t>(g)];
+        dist[start]              = 0;
+        queue[0]                 = start;
+        std::size_t head         = 0;
+        std::size_t tail         = 1;
+        while (head < tail) {
+            const std::int32_t cur = queue[head++];
+            for (const std::int32_t source : from[static_cast<std::size_t>(cur)]) {
+                if (source != -1 && dist[source] == NO_PATH) {
+                    dist[source]  = static_cast<std::uint16_t>(dist[cur] + 1);
+                    queue[tail++] = source;
+                }
+            }
+        }
+    }
+
+    // 4. The nearest goal of every floor cell.
+    nearest_.assign(floorCount_, NO_PATH);
+    nearestGoal_.assign(floorCount_, -1);
+    for (std::int32_t g = 0; g < goalCount_; ++g) {
+        for (std::size_t f = 0; f < floorCount_; ++f) {
+            if (distance(g, static_cast<std::int32_t>(f)) < nearest_[f]) {
+                nearest_[f]     = distance(g, static_cast<std::int32_t>(f));
+                nearestGoal_[f] = g;
+            }
+        }
+    }
+    goalTaken_.assign(static_cast<std::size_t>(goalCount_), 0);
+    rememberedKey_.assign(static_cast<std::size_t>(level.keyWords), 0);
+    layoutCache_.assign(std::size_t{1} << (64 - cacheShift_), LayoutSlot{0, 0});
+    // The same push counts by floor cell, for the rows of an assignment.
+    byFloor_.assign(floorCount_ * static_cast<std::size_t>(goalCount_), NO_PATH);
+    for (std::int32_t g = 0; g < goalCount_; ++g) {
+        for (std::size_t f = 0; f < floorCount_; ++f) {
+            byFloor_[f * static_cast<std::size_t>(goalCount_) + static_cast<std::size_t>(g)] =
+                distance(g, static_cast<std::int32_t>(f));
+        }
+    }
+}
+
+std::int32_t LowerBound::nearestSum(const std::uint64_t* key) const {
+    std::int32_t sum = 0;
+    bool dead        = false;
+    level_.forEachBox(key, [&](std::int32_t floor) {
+        const std::uint16_t d = nearest_[static_cast<std::size_t>(floor)];
+        dead                  = dead || d == NO_PATH;
+        sum += d;
+    });
+    return dead ? DEAD : sum;
+}
+
+std::int32_t LowerBound::estimate(const std::uint64_t* key) {
+    // 1. The boxes, and the sum of their nearest goals. When the nearest goals are all
+    //    different, that sum is itself an assignment and the least one.
+    boxes_.clear();
+    std::int32_t sum     = 0;
+    bool dead            = false;
+    bool nearestDistinct = true;
+    level_.forEachBox(key, [&](std::int32_t floor) {
+        const auto f          = static_cast<std::size_t>(floor);
+        const std::uint16_t d = nearest_[f];
+        if (d == NO_PATH) {
+            dead = true;
+            return;
+        }
+        sum += d;
+        std::uint8_t& taken = goalTaken_[static_cast<std::size_t>(nearestGoal_[f])];
+        nearestDistinct     = nearestDistinct && taken == 0;
+        taken               = 1;
+        boxes_.push_back(floor);
+    });
+    for (const std::int32_t f : boxes_) {
+        goalTaken_[static_cast<std::size_t>(nearestGoal_[static_cast<std::size_t>(f)])] = 0;
+    }
+    std::int32_t total = dead ? DEAD : sum;
+    if (!dead && !nearestDistinct) {
+        // The assignment depends on the boxes alone: a cache of recent box layouts spares it
+        // for the positions that share one (the player elsewhere).
+        std::uint64_t layout        = 0x9e3779b97f4a7c15ULL;
+        const std::int32_t boxWords = (level_.floorCount + 63) / 64;
+        for (std::int32_t w = 0; w < boxWords; ++w) {
+            std::uint64_t bits = key[w];
+            if (w == level_.floorCount / 64) {
+                bits &= (std::uint64_t{1} << (level_.floorCount % 64)) - 1;
+            }
+            layout = (layout ^ bits) * 0xff51afd7ed558ccdULL;
+            layout ^= layout >> 29;
+        }
+        const std::uint64_t tag = layout | 1; // 0 marks an empty slot
+        LayoutSlot& slot        = layoutCache_[layout >> cacheShift_];
+        if (slot.tag == tag) {
+            total = slot.total;
+        } else {
+            total = assign();
+            slot  = LayoutSlot{tag, total};
+            // A cache much smaller than the layouts met is doubled (and starts afresh).
+            if (++missesSinceGrowth_ > 2 * layoutCache_.size() &&
+                cacheShift_ > 64 - MAX_CACHE_BITS) {
+                --cacheShift_;
+                layoutCache_.assign(std::size_t{1} << (64 - cacheShift_), LayoutSlot{0, 0});
+                missesSinceGrowth_ = 0;
+            }
+        }
+    }
+    std::copy(key, key + level_.keyWords, rememberedKey_.begin());
+    rememberedTotal_ = total;
+    rememberedValid_ = true;
+    return total;
+}
+
+// The least-cost assignment of the boxes (rows) to distinct goals (columns), by shortest
+// augmenting paths with potentials; arrays count from 1, column 0 is the starting point of each
+// search. To start, each box takes its nearest goal while that is free, with its row potential
+// at that distance: every cost minus the potentials is then at least 0 and 0 on the pairs
+// taken, as the searches need. Only the boxes left over are searched for, usually one or two.
+std::int32_t LowerBound::assign() {
+    const auto n         = static_cast<std::int32_t>(boxes_.size());
+    const std::int32_t m = goalCount_;
+    if (n > m) {
+        return DEAD;
+    }
+    const auto columns = static_cast<std::size_t>(m) + 1;
+    // The costs, one row of m per box.
+    cost_.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(m));
+    std::int64_t* cost = cost_.data();
+    for (std::int32_t row = 0; row < n; ++row) {
+        const std::uint16_t* from =
+            &byFloor_[static_cast<std::size_t>(boxes_[static_cast<std::size_t>(row)]) *
+                      static_cast<std::size_t>(m)];
+        for (std::int32_t column = 0; column < m; ++column) {
+            cost[row * m + column] = from[column] == NO_PATH ? UNREACHABLE : from[column];
+        }
+    }
+    rowPotential_.assign(static_cast<std::size_t>(n) + 1, 0);
+    columnPotential_.assign(columns, 0);
+    columnRow_.assign(columns, 0);
+    way_.resize(columns);
+    minSlack_.resize(columns);
+    used_.resize(columns);
+    std::int64_t* u     = rowPotential_.data();
+    std::int64_t* v     = columnPotential_.data();
+    std::int32_t* owner = columnRow_.data();
+    std::int32_t* way   = way_.data();
+    std::int64_t* slack = minSlack_.data();
+    std::uint8_t* used  = used_.data();
+    rowsLeft_.clear();
+    for (std::int32_t row = 1; row <= n; ++row) {
+        const auto box    = static_cast<std::size_t>(boxes_[static_cast<std::size_t>(row) - 1]);
+        u[row]            = nearest_[box];
+        const auto column = static_cast<std::size_t>(nearestGoal_[box]) + 1;
+        if (owner[column] == 0) {
+            owner[column] = row;
+        } else {
+            rowsLeft_.push_back(row);
+        }
+    }
+    for (const std::int32_t row : rowsLeft_) {
+        owner[0]             = row;
+        std::int32_t column0 = 0;
+        std::fill(slack, slack + columns, SLACK_NONE);
+        std::fill(used, used + columns, std::uint8_t{0});
+        do {
+            used[column0]            = 1;
+            const std::int32_t row0  = owner[column0];
+            const std::int64_t* line = &cost[(row0 - 1) * m - 1]; // line[column], column from 1
+            const std::int64_t base  = u[row0];
+            std::int64_t delta       = SLACK_NONE;
+            std::int32_t column1     = 0;
+            for (std::int32_t column = 1; column <= m; ++column) {
+                if (used[column]) {
+                    continue;
+                }
+                const std::int64_t reduced = line[column] - base - v[column];
+                if (reduced < slack[column]) {
+                    slack[column] = reduced;
+                    way[column]   = column0;
+                }
+                if (slack[column] < delta) {
+                    delta   = slack[column];
+                    column1 = column;
+                }
+            }
+            for (std::int32_t column = 0; column <= m; ++column) {
+                if (used[column]) {
+                    u[owner[column]] += delta;
+                    v[column] -= delta;
+                } else {
+                    slack[column] -= delta;
+                }
+            }
+            column0 = column1;
+        } while (owner[column0] != 0);
+        // Flip the augmenting path.
+        do {
+            const std::int32_t column1 = way[column0];
+            owner[column0]             = owner[column1];
+            column0                    = column1;
+        } while (column0 != 0);
+    }
+    // The total of the assignment found.
+    std::int64_t total = 0;
+    for (std::int32_t column = 1; column <= m; ++column) {
+        if (owner[column] != 0) {
+            total += cost[(owner[column] - 1) * m + column - 1];
+        }
+    }
+    return total >= UNREACHABLE ? DEAD : static_cast<std::int32_t>(total);
+}
+
+std::int32_t LowerBound::remembered(const std::uint64_t* key) {
+    if (rememberedValid_ && std::equal(key, key + level_.keyWords, rememberedKey_.begin())) {
+        return rememberedTotal_;
+    }
+    return estimate(key);
+}
+
+std::uint64_t LowerBound::memoryBytes() const {
+    return distances_.capacity() * sizeof(std::uint16_t) +
+           nearest_.capacity() * sizeof(std::uint16_t) +
+           nearestGoal_.capacity() * sizeof(std::int32_t) +
+           byFloor_.capacity() * sizeof(std::uint16_t) +
+           layoutCache_.capacity() * sizeof(LayoutSlot);
+}
+
+} // namespace goalbox
