@@ -78,6 +78,17 @@ std::int32_t solve(Board board, std::vector<SolutionStep>& solution);
 std::int32_t solve(Board board, std::vector<SolutionStep>& solution, const SolveLimits& limits,
                    SolveStats* stats);
 
+// Searches for some route that solves the board, quickly and not necessarily with the fewest
+// steps: for positions beyond the reach of solve. Returns the steps counter of the solved
+// position (the board's steps at the call included) and appends the pushes in playing order,
+// as solve does; an already solved board gives its steps and nothing appended. Returns -1 with
+// the array unchanged when it finds no route: when it has shown that there is none, when it
+// gives up, or when stopped by limits.shouldStop (stats->aborted set). Its answer depends on the
+// board and the memory budget alone, never on the clock. It never reads limits.onProgress.
+// Past the memory budget it gives up with std::bad_alloc, as solve does.
+std::int32_t solveAny(Board board, std::vector<SolutionStep>& solution, const SolveLimits& limits,
+                      SolveStats* stats);
+
 } // namespace goalbox
 
 #endif
