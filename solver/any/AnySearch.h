@@ -64,9 +64,9 @@ class AnySearch {
   private:
     static constexpr std::uint32_t NONE = PositionStore::NONE;
 
-    std::int32_t areaFloor(const std::uint64_t* key, std::int32_t start);
     void narrowToCorral();
     bool isDeadAfterPush(const Push& push);
+    // Queues entry, whose position is key, after Corrals::measureArea of key.
     void queue(std::uint32_t entry, const std::uint64_t* key, std::int32_t estimate);
     bool expand(std::uint32_t entry, bool trapped);
     SolutionStep pushInto(std::uint32_t entry) const;
@@ -93,9 +93,6 @@ class AnySearch {
     std::vector<Push> generated_;
     std::vector<std::uint64_t> parentKey_;
     std::vector<std::uint64_t> childKey_;
-    std::vector<std::uint32_t> areaMark_; // per floor cell: the stamp of the latest area search
-    std::uint32_t areaStamp_ = 0;
-    std::vector<std::int32_t> areaStack_;
 };
 
 } // namespace goalbox
