@@ -9,6 +9,7 @@
 #include "solver/SolveControl.h"
 #include "solver/bounds/LowerBound.h"
 #include "solver/exact/RouteSearch.h"
+#include "solver/exact/SearchTuning.h"
 #include "solver/positions/PushGenerator.h"
 #include "solver/positions/StaticLevel.h"
 
@@ -34,6 +35,11 @@ std::int32_t solve(Board board, std::vector<SolutionStep>& solution) {
 
 std::int32_t solve(Board board, std::vector<SolutionStep>& solution, const SolveLimits& limits,
                    SolveStats* stats) {
+    return solveTuned(std::move(board), solution, limits, SearchTuning{}, stats);
+}
+
+std::int32_t solveTuned(Board board, std::vector<SolutionStep>& solution, const SolveLimits& limits,
+                        const SearchTuning& tuning, SolveStats* stats) {
     SolveStats localStats;
     SolveStats& figures = stats != nullptr ? *stats : localStats;
     figures             = SolveStats{};
@@ -57,7 +63,7 @@ std::int32_t solve(Board board, std::vector<SolutionStep>& solution, const Solve
     PushGenerator generator(board, level);
     std::vector<std::uint64_t> startKey(static_cast<std::size_t>(level.keyWords));
     level.keyOf(board, startKey.data());
-    RouteSearch search(level, bound, generator, control);
+    RouteSearch search(level, bound, generator, control, tuning);
     return search.run(startKey.data(), isTrapped(board), board.steps, solution);
 }
 

@@ -35,19 +35,19 @@ std::int32_t offGoalCount(const StaticLevel& level, const std::uint64_t* key) {
 } // namespace
 
 RouteSearch::RouteSearch(const StaticLevel& level, LowerBound& bound, PushGenerator& generator,
-                         SolveControl& control)
-    : level_(level), bound_(bound), generator_(generator), control_(control),
+                         SolveControl& control, const SearchTuning& tuning)
+    : level_(level), bound_(bound), generator_(generator), control_(control), tuning_(tuning),
       frozenBoxes_(level, bound), subsets_(level, bound, generator.board().boxCount),
       useAssignment_(!subsets_.canAddTriples()), store_(level.keyWords),
-      ends_(level, generator.board().boxCount), endsAt_(control.limits().endTableAfter),
+      ends_(level, generator.board().boxCount), endsAt_(tuning.endTableAfter),
       parentKey_(static_cast<std::size_t>(level.keyWords)) {
     // On a small level the tables cost less than a few expansions: they come at once. A level
     // of three boxes needs only its triples.
-    if (subsets_.triplesAreWhole() && subsets_.tableSize(3) <= SMALL_TABLE) {
+    if (subsets_.triplesAreWhole() && subsets_.tableSize(3) <= tuning_.smallTable) {
         subsets_.addTriples();
-    } else if (subsets_.tableSize(2) <= SMALL_TABLE) {
+    } else if (subsets_.tableSize(2) <= tuning_.smallTable) {
         subsets_.addPairs();
-        if (subsets_.tableSize(3) <= SMALL_TABLE) {
+        if (subsets_.tableSize(3) <= tuning_.smallTable) {
             subsets_.addTriples();
         }
     }
@@ -314,11 +314,13 @@ void RouteSearch::countExpansion() {
     ++stats.nodesExpanded;
     stats.statesStored = store_.size();
     stats.pushesTried  = generator_.pushesTried();
-    if (stats.nodesExpanded == PAIRS_AFTER) {
+    if (stats.nodesExpanded == tuning_.pairsAfter) {
         refreshAfter(subsets_.addPairs(), true);
-    } else if (stats.nodesExpanded == TRIPLES_AFTER) {
+    }
+    if (stats.nodesExpanded == tuning_.triplesAfter) {
         refreshAfter(subsets_.addTriples(), true);
-    } else if (stats.nodesExpanded == QUADRUPLES_AFTER) {
+    }
+    if (stats.nodesExpanded == tuning_.quadruplesAfter) {
         refreshAfter(subsets_.addQuadruples(), false);
     }
     if (stats.nodesExpanded == endsAt_) {

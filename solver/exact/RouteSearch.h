@@ -10,6 +10,7 @@
 #include "solver/bounds/EndTable.h"
 #include "solver/bounds/LowerBound.h"
 #include "solver/dead/FrozenBoxes.h"
+#include "solver/exact/SearchTuning.h"
 #include "solver/positions/PositionStore.h"
 #include "solver/positions/PushGenerator.h"
 #include "solver/positions/StaticLevel.h"
@@ -58,7 +59,7 @@ namespace goalbox {
 class RouteSearch {
   public:
     RouteSearch(const StaticLevel& level, LowerBound& bound, PushGenerator& generator,
-                SolveControl& control);
+                SolveControl& control, const SearchTuning& tuning);
 
     // The route from the position of startKey, reached with startSteps, appended to solution;
     // returns its steps, or -1 when there is none or when stopped. startTrapped tells whether
@@ -68,12 +69,6 @@ class RouteSearch {
 
   private:
     static constexpr std::uint32_t NONE = PositionStore::NONE;
-    // Expansions after which the tables of box pairs, triples and quadruples are added.
-    static constexpr std::uint64_t PAIRS_AFTER      = 300;
-    static constexpr std::uint64_t TRIPLES_AFTER    = 2000;
-    static constexpr std::uint64_t QUADRUPLES_AFTER = 50000;
-    // Tables of at most this many positions are set up before the search begins.
-    static constexpr std::uint64_t SMALL_TABLE = 50000;
 
     std::uint32_t addEntry(const std::uint64_t* key, std::uint64_t hash, std::int16_t steps,
                            std::uint32_t parent, bool solved, std::int32_t estimate, bool exact);
@@ -96,6 +91,7 @@ class RouteSearch {
     LowerBound& bound_;
     PushGenerator& generator_;
     SolveControl& control_;
+    const SearchTuning tuning_;
     FrozenBoxes frozenBoxes_;
     BoxSubsets subsets_;
     // The assignment of boxes to goals (LowerBound::estimate) is part of the bound only on
