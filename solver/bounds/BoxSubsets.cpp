@@ -9,17 +9,6 @@ namespace goalbox {
 
 namespace {
 
-std::int32_t neighbour(const StaticLevel& level, std::int32_t floor, std::int32_t dir) {
-    return level.floorNeighbours[static_cast<std::size_t>(floor) * DIR_COUNT +
-                                 static_cast<std::size_t>(dir)];
-}
-
-bool isGoalFloor(const StaticLevel& level, std::int32_t floor) {
-    return level
-               .goal[static_cast<std::size_t>(level.floorCells[static_cast<std::size_t>(floor)])] !=
-           0;
-}
-
 // The set after the sorted set of size cells in rank (colex) order: the lowest cell that can
 // rise rises, and the cells below it go back to the bottom.
 void nextSet(std::int32_t* set, std::size_t size) {
@@ -120,7 +109,7 @@ template <std::int32_t SIZE> std::vector<std::uint8_t> BoxSubsets::fewestSteps()
         const std::int32_t* boxes = &cells[rank * width];
         bool allOnGoals           = true;
         for (std::size_t i = 0; i < width; ++i) {
-            allOnGoals = allOnGoals && isGoalFloor(level_, boxes[i]);
+            allOnGoals = allOnGoals && level_.isGoalFloor(boxes[i]);
         }
         if (!allOnGoals) {
             continue;
@@ -139,7 +128,7 @@ template <std::int32_t SIZE> std::vector<std::uint8_t> BoxSubsets::fewestSteps()
         for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
             if (level_.isPushable(level_.floorCells[p], dir)) {
                 pullStand[p * DIR_COUNT + static_cast<std::size_t>(dir)] =
-                    neighbour(level_, static_cast<std::int32_t>(p), DIR_COUNT - 1 - dir);
+                    level_.floorNeighbour(static_cast<std::int32_t>(p), DIR_COUNT - 1 - dir);
             }
         }
     }
@@ -158,10 +147,8 @@ template <std::int32_t SIZE> std::vector<std::uint8_t> BoxSubsets::fewestSteps()
                 }
                 return found;
             };
-            const std::int32_t* around =
-                &level_.floorNeighbours[static_cast<std::size_t>(player) * DIR_COUNT];
             for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
-                const std::int32_t next = around[dir];
+                const std::int32_t next = level_.floorNeighbour(player, dir);
                 if (next == NO_FLOOR) {
                     continue;
                 }
@@ -323,7 +310,7 @@ bool BoxSubsets::addQuadruples() {
                 const std::int32_t cur = stack.back();
                 stack.pop_back();
                 for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
-                    const std::int32_t n = neighbour(level_, cur, dir);
+                    const std::int32_t n = level_.floorNeighbour(cur, dir);
                     if (n != NO_FLOOR && row[n] == 0) {
                         row[n] = next;
                         stack.push_back(n);
@@ -342,8 +329,8 @@ bool BoxSubsets::addQuadruples() {
     std::vector<std::pair<std::uint32_t, std::uint8_t>> queue;
     for (std::size_t rank = 0; rank < quads; ++rank) {
         const std::int32_t* boxes = &cells[rank * SIZE];
-        if (isGoalFloor(level_, boxes[0]) && isGoalFloor(level_, boxes[1]) &&
-            isGoalFloor(level_, boxes[2]) && isGoalFloor(level_, boxes[3])) {
+        if (level_.isGoalFloor(boxes[0]) && level_.isGoalFloor(boxes[1]) &&
+            level_.isGoalFloor(boxes[2]) && level_.isGoalFloor(boxes[3])) {
             for (std::uint8_t r = 1; r <= regionCount[rank]; ++r) {
                 solvable[rank] = static_cast<std::uint16_t>(solvable[rank] | 1u << r);
                 queue.emplace_back(static_cast<std::uint32_t>(rank), r);
@@ -360,12 +347,12 @@ bool BoxSubsets::addQuadruples() {
                 // The box on y = x + dir came from x, pushed by the player from x - dir, who is
                 // left on x, in the region.
                 const std::int32_t back = DIR_COUNT - 1 - dir;
-                const std::int32_t x    = neighbour(level_, boxes[moved], back);
+                const std::int32_t x    = level_.floorNeighbour(boxes[moved], back);
                 if (x == NO_FLOOR || row[x] != region ||
                     !level_.isPushable(level_.floorCells[static_cast<std::size_t>(x)], dir)) {
                     continue;
                 }
-                const std::int32_t stand = neighbour(level_, x, back);
+                const std::int32_t stand = level_.floorNeighbour(x, back);
                 if (stand == NO_FLOOR || row[stand] == 0) {
                     continue; // off the floor, or another box stands there
                 }
@@ -460,6 +447,9 @@ bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
     const std::uint8_t* triples =
         !hasTriples_ ? nullptr
                      : tripleSteps_.data() + static_cast<std::size_t>(player) * tripleCount_;
+    // The triples and quadruples are read on levels of up to MAX_MASK_FLOOR floor cells only,
+    // where the boxes fill one word.
+    const std::uint64_t boxes     = thirdCells_.empty() ? 0 : level_.boxSet(key);
     const std::uint64_t playerBit = std::uint64_t{1} << (player % 64);
     bool dead                     = false;
     level_.forEachBox(key, [&](std::int32_t other) {
@@ -480,7 +470,7 @@ bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
         }
         // The triples with a third box above other, so that each is read once.
         const std::uint64_t above = ~((std::uint64_t{2} << other) - 1);
-        std::uint64_t thirds      = thirdCells_[pair] & key[0] & above;
+        std::uint64_t thirds      = thirdCells_[pair] & boxes & above;
         while (thirds != 0 && !dead) {
             dead = triples[tripleRank(moved, other, std::countr_zero(thirds))] == NO_STEPS;
             thirds &= thirds - 1;
@@ -489,11 +479,11 @@ bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
             return;
         }
         // The quadruples with a third and a fourth box above other, in ascending order.
-        std::uint64_t quadThirds = quadThirds_[pair] & key[0] & above;
+        std::uint64_t quadThirds = quadThirds_[pair] & boxes & above;
         while (quadThirds != 0 && !dead) {
             const std::int32_t third = std::countr_zero(quadThirds);
             quadThirds &= quadThirds - 1;
-            std::uint64_t fourths = quadFourths_[tripleRank(moved, other, third)] & key[0] &
+            std::uint64_t fourths = quadFourths_[tripleRank(moved, other, third)] & boxes &
                                     ~((std::uint64_t{2} << third) - 1);
             while (fourths != 0 && !dead) {
                 dead = (quadDead_[quadRank(moved, other, third, std::countr_zero(fourths))] &

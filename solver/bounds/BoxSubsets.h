@@ -38,8 +38,9 @@ class BoxSubsets {
   public:
     static constexpr std::int32_t MAX_PAIR_FLOOR   = 128;
     static constexpr std::int32_t MAX_TRIPLE_FLOOR = 96;
-    // The tests of dead triples and quadruples after a push keep cells in one word.
-    static constexpr std::int32_t MAX_MASK_FLOOR = 64;
+    // The tests of dead triples and quadruples after a push keep cells in one word, and read
+    // the boxes of a key as one (StaticLevel::boxSet).
+    static constexpr std::int32_t MAX_MASK_FLOOR = StaticLevel::ONE_WORD_FLOOR;
     static constexpr std::int32_t DEAD           = 1 << 28; // as LowerBound::DEAD
 
     // No tables yet: a search adds them as it grows, since setting them up takes longer than

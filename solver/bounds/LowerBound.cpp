@@ -18,14 +18,9 @@ constexpr std::int64_t SLACK_NONE  = std::numeric_limits<std::int64_t>::max() / 
 
 LowerBound::LowerBound(const StaticLevel& level)
     : level_(level), floorCount_(static_cast<std::size_t>(level.floorCount)) {
-    // 1. The goals, by floor number.
-    std::vector<std::int32_t> goalFloors;
-    for (std::int32_t f = 0; f < level.floorCount; ++f) {
-        if (level.goal[static_cast<std::size_t>(level.floorCells[static_cast<std::size_t>(f)])]) {
-            goalFloors.push_back(f);
-        }
-    }
-    goalCount_ = static_cast<std::int32_t>(goalFloors.size());
+    // 1. The goals, numbered in floor order.
+    const std::vector<std::int32_t>& goalFloors = level.goalFloors;
+    goalCount_                                  = static_cast<std::int32_t>(goalFloors.size());
 
     // 2. The pushes backwards: for each floor cell the cells a box can be pushed to it from.
     std::vector<std::array<std::int32_t, DIR_COUNT>> from(floorCount_);
@@ -126,14 +121,9 @@ std::int32_t LowerBound::estimate(const std::uint64_t* key) {
     if (!dead && !nearestDistinct) {
         // The assignment depends on the boxes alone: a cache of recent box layouts spares it
         // for the positions that share one (the player elsewhere).
-        std::uint64_t layout        = 0x9e3779b97f4a7c15ULL;
-        const std::int32_t boxWords = (level_.floorCount + 63) / 64;
-        for (std::int32_t w = 0; w < boxWords; ++w) {
-            std::uint64_t bits = key[w];
-            if (w == level_.floorCount / 64) {
-                bits &= (std::uint64_t{1} << (level_.floorCount % 64)) - 1;
-            }
-            layout = (layout ^ bits) * 0xff51afd7ed558ccdULL;
+        std::uint64_t layout = 0x9e3779b97f4a7c15ULL;
+        for (std::int32_t w = 0; w < level_.boxWords; ++w) {
+            layout = (layout ^ level_.boxWord(key, w)) * 0xff51afd7ed558ccdULL;
             layout ^= layout >> 29;
         }
         const std::uint64_t tag = layout | 1; // 0 marks an empty slot

@@ -25,10 +25,7 @@ std::int16_t kept(std::int32_t estimate) {
 // The number of boxes of key that stand off a goal.
 std::int32_t offGoalCount(const StaticLevel& level, const std::uint64_t* key) {
     std::int32_t count = 0;
-    level.forEachBox(key, [&](std::int32_t floor) {
-        const CellIndex cell = level.floorCells[static_cast<std::size_t>(floor)];
-        count += level.goal[static_cast<std::size_t>(cell)] == 0 ? 1 : 0;
-    });
+    level.forEachBox(key, [&](std::int32_t floor) { count += level.isGoalFloor(floor) ? 0 : 1; });
     return count;
 }
 
@@ -143,12 +140,8 @@ SolutionStep RouteSearch::pushInto(std::uint32_t entry) const {
     const std::uint64_t* before = store_.key(parent_[entry]);
     const CellIndex from        = level_.player(after);
     CellIndex to                = from;
-    const std::int32_t boxWords = (level_.floorCount + 63) / 64;
-    for (std::int32_t w = 0; w < boxWords; ++w) {
-        std::uint64_t arrived = after[w] & ~before[w];
-        if (w == level_.floorCount / 64) {
-            arrived &= (std::uint64_t{1} << (level_.floorCount % 64)) - 1;
-        }
+    for (std::int32_t w = 0; w < level_.boxWords; ++w) {
+        const std::uint64_t arrived = level_.boxWord(after, w) & ~level_.boxWord(before, w);
         if (arrived != 0) {
             to = level_.floorCells[static_cast<std::size_t>(w * 64 + std::countr_zero(arrived))];
             break;
