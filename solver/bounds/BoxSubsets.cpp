@@ -511,7 +511,7 @@ bool BoxSubsets::isDead(const std::uint64_t* key, std::int32_t player) const {
 std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) const {
     if (hasTriples_ && triplesAreWhole() && player >= 0) {
         const std::uint8_t steps = wholeSteps(key, player);
-        return steps == NO_STEPS ? DEAD : steps;
+        return steps == NO_STEPS ? BOUND_DEAD : steps;
     }
     if (!hasPairs_ || player < 0) {
         return 0;
@@ -532,7 +532,7 @@ std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) co
         return 0; // more boxes than the bound reads; it is only ever a help
     }
     if (offBoxCells) {
-        return count >= 2 ? DEAD : 0; // as every pair with that box would say
+        return count >= 2 ? BOUND_DEAD : 0; // as every pair with that box would say
     }
     // The ranks of sets of boxes in ascending order: C(b_i, 1) + C(b_j, 2) (+ C(b_k, 3)).
     const std::uint8_t* pairs = pairSteps_.data() + static_cast<std::size_t>(player) * pairCount_;
@@ -542,7 +542,7 @@ std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) co
         for (std::size_t i = 0; i < j; ++i) {
             const std::uint8_t steps = pairs[base + rankTerm_[boxes[i] + 1]];
             if (steps == NO_STEPS) {
-                return DEAD;
+                return BOUND_DEAD;
             }
             largest = std::max<std::int32_t>(largest, steps);
         }
@@ -559,7 +559,7 @@ std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) co
             for (std::size_t i = 0; i < j; ++i) {
                 const std::uint8_t steps = triples[middle + rankTerm_[boxes[i] + 1]];
                 if (steps == NO_STEPS) {
-                    return DEAD;
+                    return BOUND_DEAD;
                 }
                 largest = std::max<std::int32_t>(largest, steps);
             }

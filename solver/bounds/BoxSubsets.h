@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "solver/bounds/DeadBound.h"
 #include "solver/bounds/LowerBound.h"
 #include "solver/positions/StaticLevel.h"
 
@@ -41,7 +42,6 @@ class BoxSubsets {
     // The tests of dead triples and quadruples after a push keep cells in one word, and read
     // the boxes of a key as one (StaticLevel::boxSet).
     static constexpr std::int32_t MAX_MASK_FLOOR = StaticLevel::ONE_WORD_FLOOR;
-    static constexpr std::int32_t DEAD           = 1 << 28; // as LowerBound::DEAD
 
     // No tables yet: a search adds them as it grows, since setting them up takes longer than
     // most small searches take. Each table added makes the bound grow; it stays consistent.
@@ -90,8 +90,8 @@ class BoxSubsets {
     bool isDead(const std::uint64_t* key, std::int32_t player) const;
 
     // The largest of the set bounds of key with the player on floor cell player (-1: off the
-    // floor, which only a start position can be); 0 without a table, DEAD when a set cannot be
-    // solved.
+    // floor, which only a start position can be); 0 without a table, BOUND_DEAD when a set cannot
+    // be solved.
     std::int32_t bound(const std::uint64_t* key, std::int32_t player) const;
 
     std::uint64_t memoryBytes() const;

@@ -158,7 +158,7 @@ std::int32_t EndTable::bound(const std::uint64_t* key) const {
     if (entry != PositionStore::NONE && steps_[entry] <= radius_) {
         return steps_[entry];
     }
-    return complete_ ? DEAD : radius_ + 1;
+    return complete_ ? BOUND_DEAD : radius_ + 1;
 }
 
 std::uint64_t EndTable::memoryBytes() const {

@@ -91,7 +91,7 @@ std::int32_t LowerBound::nearestSum(const std::uint64_t* key) const {
         dead                  = dead || d == NO_PATH;
         sum += d;
     });
-    return dead ? DEAD : sum;
+    return dead ? BOUND_DEAD : sum;
 }
 
 std::int32_t LowerBound::estimate(const std::uint64_t* key) {
@@ -117,7 +117,7 @@ std::int32_t LowerBound::estimate(const std::uint64_t* key) {
     for (const std::int32_t f : boxes_) {
         goalTaken_[static_cast<std::size_t>(nearestGoal_[static_cast<std::size_t>(f)])] = 0;
     }
-    std::int32_t total = dead ? DEAD : sum;
+    std::int32_t total = dead ? BOUND_DEAD : sum;
     if (!dead && !nearestDistinct) {
         // The assignment depends on the boxes alone: a cache of recent box layouts spares it
         // for the positions that share one (the player elsewhere).
@@ -157,7 +157,7 @@ std::int32_t LowerBound::assign() {
     const auto n         = static_cast<std::int32_t>(boxes_.size());
     const std::int32_t m = goalCount_;
     if (n > m) {
-        return DEAD;
+        return BOUND_DEAD;
     }
     const auto columns = static_cast<std::size_t>(m) + 1;
     // The costs, one row of m per box.
@@ -244,7 +244,7 @@ std::int32_t LowerBound::assign() {
             total += cost[(owner[column] - 1) * m + column - 1];
         }
     }
-    return total >= UNREACHABLE ? DEAD : static_cast<std::int32_t>(total);
+    return total >= UNREACHABLE ? BOUND_DEAD : static_cast<std::int32_t>(total);
 }
 
 std::int32_t LowerBound::remembered(const std::uint64_t* key) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "solver/bounds/DeadBound.h"
 #include "solver/positions/StaticLevel.h"
 
 namespace goalbox {
@@ -21,28 +22,27 @@ namespace goalbox {
 // never exceeds the steps still needed. It is consistent: one push moves one box by one cell,
 // which lowers that box's count to any goal by at most 1, so the estimate drops by at most 1
 // while the steps grow by at least 1. A box that reaches no goal, or boxes that cannot all be
-// given distinct goals they reach, make the position hopeless: DEAD, and every position after
-// it stays DEAD.
+// given distinct goals they reach, make the position hopeless: BOUND_DEAD, and every position
+// after it stays BOUND_DEAD.
 class LowerBound {
   public:
-    static constexpr std::int32_t DEAD = 1 << 28;
-
     explicit LowerBound(const StaticLevel& level);
 
     // The sum over the boxes of the push count to the nearest goal: weaker, cheap, and never
-    // above estimate. DEAD when some box reaches no goal.
+    // above estimate. BOUND_DEAD when some box reaches no goal.
     std::int32_t nearestSum(const std::uint64_t* key) const;
 
-    // The least total over the assignments of boxes to distinct goals; DEAD when there is none.
+    // The least total over the assignments of boxes to distinct goals; BOUND_DEAD when there is
+    // none.
     std::int32_t estimate(const std::uint64_t* key);
 
     // estimate(key), from what the latest call remembers when it was for the same key.
     std::int32_t remembered(const std::uint64_t* key);
 
-    // The push count from floor cell floor to its nearest goal; DEAD when it reaches none.
+    // The push count from floor cell floor to its nearest goal; BOUND_DEAD when it reaches none.
     std::int32_t nearestPushes(std::int32_t floor) const {
         const std::uint16_t d = nearest_[static_cast<std::size_t>(floor)];
-        return d == NO_PATH ? DEAD : d;
+        return d == NO_PATH ? BOUND_DEAD : d;
     }
 
     // True when a box on floor cell floor can reach no goal even on an empty board.

@@ -16,10 +16,14 @@ constexpr std::uint8_t EXACT  = 2; // the estimate is the full one, not the chea
 constexpr std::uint8_t CLOSED = 4; // expanded, or found hopeless: never queued again
 constexpr std::uint8_t LOOKED = 8; // the estimate includes the look ahead over its pushes
 
-// An estimate as an entry keeps it. A position whose estimate does not fit in 16 bits needs
-// more steps than the step counter holds; it is kept as INT16_MAX and read back as DEAD.
-std::int16_t kept(std::int32_t estimate) {
-    return estimate >= INT16_MAX ? INT16_MAX : static_cast<std::int16_t>(estimate);
+// BOUND_DEAD as an entry keeps it, in 16 bits.
+constexpr std::int16_t STORED_DEAD = INT16_MAX;
+
+// An estimate as an entry keeps it. BOUND_DEAD and every estimate that does not fit in 16 bits
+// (a position that needs more steps than the step counter holds, which is as hopeless) are kept
+// as STORED_DEAD, which reads back as BOUND_DEAD.
+std::int16_t storedEstimate(std::int32_t estimate) {
+    return estimate >= STORED_DEAD ? STORED_DEAD : static_cast<std::int16_t>(estimate);
 }
 
 // The number of boxes of key that stand off a goal.
@@ -59,7 +63,7 @@ std::uint32_t RouteSearch::addEntry(const std::uint64_t* key, std::uint64_t hash
     growGently(flags_);
     growGently(parent_);
     steps_.push_back(steps);
-    estimate_.push_back(kept(estimate));
+    estimate_.push_back(storedEstimate(estimate));
     // A solved position needs no more steps, which is exact.
     flags_.push_back(
         static_cast<std::uint8_t>((solved ? SOLVED | EXACT : 0) | (exact ? EXACT : 0)));
@@ -69,7 +73,7 @@ std::uint32_t RouteSearch::addEntry(const std::uint64_t* key, std::uint64_t hash
 
 std::int32_t RouteSearch::knownEstimate(std::uint32_t entry) const {
     const std::int16_t estimate = estimate_[entry];
-    return estimate == INT16_MAX ? LowerBound::DEAD : estimate;
+    return estimate == STORED_DEAD ? BOUND_DEAD : estimate;
 }
 
 std::int32_t RouteSearch::exactEstimate(std::uint32_t entry) {
@@ -78,7 +82,7 @@ std::int32_t RouteSearch::exactEstimate(std::uint32_t entry) {
         const std::int32_t sets  = subsets_.bound(key, level_.playerFloor(key));
         const std::int32_t boxes = useAssignment_ ? bound_.estimate(key) : bound_.nearestSum(key);
         const std::int32_t ends  = ends_.bound(key);
-        estimate_[entry] = ends == EndTable::DEAD ? INT16_MAX : kept(std::max({boxes, sets, ends}));
+        estimate_[entry]         = storedEstimate(std::max({boxes, sets, ends}));
         flags_[entry] |= EXACT;
     }
     return knownEstimate(entry);
@@ -211,16 +215,16 @@ void RouteSearch::expand(std::uint32_t entry, bool trapped) {
     }
     // 3. A lower bound on the estimate after each push: the nearest-goal sum (the moved box's
     //    share changes), and what consistency leaves of the entry's bounds (the assignment
-    //    drops by at most one per push, the full estimate by at most the push's cost). DEAD
+    //    drops by at most one per push, the full estimate by at most the push's cost). BOUND_DEAD
     //    for a position that cannot be solved.
     const bool looked = (flags_[entry] & LOOKED) != 0;
     const std::int32_t parentBound =
-        useAssignment_ ? bound_.remembered(parentKey_.data()) : LowerBound::DEAD;
+        useAssignment_ ? bound_.remembered(parentKey_.data()) : BOUND_DEAD;
     const std::int32_t parentEstimate = knownEstimate(entry);
     const std::int32_t parentNearest  = bound_.nearestSum(parentKey_.data());
     const std::int32_t offGoal        = offGoalCount(level_, parentKey_.data());
     const bool hasBoxes               = generator_.board().boxCount != 0;
-    std::int32_t ahead                = LowerBound::DEAD;
+    std::int32_t ahead                = BOUND_DEAD;
     for (std::size_t i = 0; i < count; ++i) {
         const Push& push            = pushes_[i];
         const std::int32_t from     = level_.floorIndex[static_cast<std::size_t>(push.from)];
@@ -234,16 +238,16 @@ void RouteSearch::expand(std::uint32_t entry, bool trapped) {
         std::int32_t estimate    = 0;
         if (!solved) {
             estimate =
-                arriving == LowerBound::DEAD || frozenBoxes_.isFrozenOffGoal(key, push.to) ||
+                arriving == BOUND_DEAD || frozenBoxes_.isFrozenOffGoal(key, push.to) ||
                         subsets_.isDeadAfterPush(key, to, from)
-                    ? LowerBound::DEAD
+                    ? BOUND_DEAD
                     : std::max({parentNearest - bound_.nearestPushes(from) + arriving,
                                 useAssignment_ ? parentBound - 1 : 0, parentEstimate - push.cost});
         }
         // Only a solved position has its full estimate at once; the others get it when they
         // come up.
         childEstimates_[i] = ChildEstimate{estimate, solved, solved};
-        if (estimate != LowerBound::DEAD) {
+        if (estimate != BOUND_DEAD) {
             ahead = std::min(ahead, push.cost + estimate);
         }
     }
@@ -252,14 +256,14 @@ void RouteSearch::expand(std::uint32_t entry, bool trapped) {
     //    beyond the current layer, the entry waits for its layer there.
     if (!looked) {
         flags_[entry] |= LOOKED;
-        if (ahead == LowerBound::DEAD) {
+        if (ahead == BOUND_DEAD) {
             // No push leads to a position that can be solved: expanded, without children.
             flags_[entry] |= CLOSED;
             countExpansion();
             return;
         }
         if (ahead > knownEstimate(entry)) {
-            estimate_[entry] = kept(ahead);
+            estimate_[entry] = storedEstimate(ahead);
             if (steps_[entry] + knownEstimate(entry) > layerSum_) {
                 queue(entry);
                 return;
@@ -275,7 +279,7 @@ void RouteSearch::expand(std::uint32_t entry, bool trapped) {
     for (std::size_t i = 0; i < count; ++i) {
         const std::int32_t reachable = steps + pushes_[i].cost;
         const ChildEstimate estimate = childEstimates_[i];
-        if (reachable > INT16_MAX || estimate.value == LowerBound::DEAD) {
+        if (reachable > INT16_MAX || estimate.value == BOUND_DEAD) {
             continue; // beyond the step counter, or cannot be solved
         }
         const auto childSteps = static_cast<std::int16_t>(reachable);
@@ -394,7 +398,7 @@ std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
                                          startSteps, NONE, false, 0, false);
     stats.statesStored        = store_.size();
     control_.checkMemory(memoryBytes(), store_.size() + ends_.size());
-    if (exactEstimate(start) == LowerBound::DEAD ||
+    if (exactEstimate(start) == BOUND_DEAD ||
         subsets_.isDead(startKey, level_.playerFloor(startKey))) {
         return -1;
     }
@@ -422,7 +426,7 @@ std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
                 // 2.2 An entry queued by its cheap estimate gets the full one first; if that
                 //     is larger, it goes back into the queue at its true place.
                 if ((flags_[entry] & EXACT) == 0) {
-                    if (exactEstimate(entry) == LowerBound::DEAD) {
+                    if (exactEstimate(entry) == BOUND_DEAD) {
                         flags_[entry] |= CLOSED;
                         continue;
                     }

@@ -7,6 +7,7 @@
 #include "solver/SolutionStep.h"
 #include "solver/SolveControl.h"
 #include "solver/bounds/BoxSubsets.h"
+#include "solver/bounds/DeadBound.h"
 #include "solver/bounds/EndTable.h"
 #include "solver/bounds/LowerBound.h"
 #include "solver/dead/FrozenBoxes.h"
@@ -107,7 +108,7 @@ class RouteSearch {
     std::uint64_t endsAt_;
 
     // Per entry: the fewest steps found so far (final once expanded), the estimate of the steps
-    // still needed (16 bits; INT16_MAX stands for hopeless), flags, and the parent (NONE for
+    // still needed (16 bits, BOUND_DEAD kept as STORED_DEAD), flags, and the parent (NONE for
     // the start).
     std::vector<std::int16_t> steps_;
     std::vector<std::int16_t> estimate_;
@@ -131,7 +132,7 @@ class RouteSearch {
     std::vector<std::uint64_t> childKeys_;
     std::vector<std::uint64_t> childHashes_;
     struct ChildEstimate {
-        std::int32_t value; // DEAD: the position cannot be solved
+        std::int32_t value; // BOUND_DEAD: the position cannot be solved
         bool exact;
         bool solved;
     };
