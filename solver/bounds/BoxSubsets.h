@@ -67,10 +67,7 @@ class BoxSubsets {
     bool triplesAreWhole() const { return boxCount_ == 3; }
     // The positions a table of sets of size boxes holds: sets times player cells.
     std::uint64_t tableSize(std::int32_t size) const {
-        return binom_.empty()
-                   ? 0
-                   : binom_[boxCellCount_ * BINOM_STRIDE + static_cast<std::size_t>(size)] *
-                         floorCount_;
+        return binom_.empty() ? 0 : setCount(static_cast<std::size_t>(size)) * floorCount_;
     }
 
     // Adds the table of dead box quadruples (levels of up to MAX_MASK_FLOOR floor cells):
@@ -102,13 +99,37 @@ class BoxSubsets {
     bool isBoxCell(std::int32_t floor) const {
         return rankTerm_[static_cast<std::size_t>(floor) * BINOM_STRIDE] != 0;
     }
+    // The number of sets of size box cells.
+    std::size_t setCount(std::size_t size) const {
+        return static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + size]);
+    }
     std::size_t rankOf(const std::int32_t* sorted, std::int32_t size) const;
     std::size_t pairRank(std::int32_t a, std::int32_t b) const;
     std::size_t tripleRank(std::int32_t a, std::int32_t b, std::int32_t c) const;
     std::size_t quadRank(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) const;
+    bool allOnGoals(const std::int32_t* set, std::int32_t size) const;
     std::uint64_t tripleDeadCells(std::size_t rank) const;
     std::vector<std::int32_t> setsInRankOrder(std::size_t sets, std::size_t size) const;
+    std::vector<std::int32_t> pullStands() const;
+
+    // The backward search of the table of sets of SIZE cells: its start, one step of it, and
+    // the whole table.
+    template <std::int32_t SIZE>
+    std::vector<std::uint32_t> goalStates(const std::vector<std::int32_t>& cells,
+                                          std::vector<std::uint8_t>& steps) const;
+    template <std::int32_t SIZE>
+    void stepBack(const std::vector<std::int32_t>& cells, const std::vector<std::int32_t>& stands,
+                  const std::vector<std::uint32_t>& layer, std::uint8_t stepsThere,
+                  std::vector<std::uint8_t>& steps, std::vector<std::uint32_t>& nextLayer) const;
     template <std::int32_t SIZE> std::vector<std::uint8_t> fewestSteps() const;
+
+    void recordFailingTriples();
+    std::vector<std::uint16_t> solvableRegions(const std::vector<std::int32_t>& cells,
+                                               const std::vector<std::uint8_t>& regions,
+                                               const std::vector<std::uint8_t>& regionCount) const;
+    void recordDeadQuadruples(const std::vector<std::int32_t>& cells,
+                              const std::vector<std::uint8_t>& regions,
+                              const std::vector<std::uint16_t>& solvable);
     std::uint8_t wholeSteps(const std::uint64_t* key, std::int32_t player) const;
 
     const StaticLevel& level_;
@@ -135,7 +156,6 @@ class BoxSubsets {
     std::vector<std::uint64_t> thirdCells_;
     // Per quadruple: the player cells where it cannot be solved and none of its triples or pairs
     // fails already; per pair, the third cells of such quadruples, and per triple, the fourth.
-    std::size_t quadCount_ = 0;
     std::vector<std::uint64_t> quadDead_;
     std::vector<std::uint64_t> quadThirds_;
     std::vector<std::uint64_t> quadFourths_;
