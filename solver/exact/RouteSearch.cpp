@@ -11,10 +11,10 @@
 namespace goalbox {
 namespace {
 
-constexpr std::uint8_t SOLVED = 1; // every box on a goal
-constexpr std::uint8_t EXACT  = 2; // the estimate is the full one, not the cheap one
-constexpr std::uint8_t CLOSED = 4; // expanded, or found hopeless: never queued again
-constexpr std::uint8_t LOOKED = 8; // the estimate includes the look ahead over its pushes
+constexpr std::uint8_t SOLVED       = 1; // every box on a goal
+constexpr std::uint8_t EXACT        = 2; // the estimate is the full one, not the cheap one
+constexpr std::uint8_t CLOSED       = 4; // expanded, or found hopeless: never queued again
+constexpr std::uint8_t LOOKED_AHEAD = 8; // the estimate includes the look ahead over its pushes
 
 // BOUND_DEAD as an entry keeps it, in 16 bits.
 constexpr std::int16_t STORED_DEAD = INT16_MAX;
@@ -193,19 +193,19 @@ bool RouteSearch::precedes(std::uint32_t a, std::uint32_t b) const {
     return pushRank(childA) < pushRank(childB);
 }
 
-void RouteSearch::expand(std::uint32_t entry, bool trapped) {
-    // 1. Put the board in the position and generate its pushes.
+// Fills the working arrays of an expansion with the pushes of entry and the positions after
+// them; the slot of each in the store is fetched meanwhile.
+void RouteSearch::makeChildren(std::uint32_t entry, bool trapped) {
     const std::uint64_t* stored = store_.key(entry);
     std::copy(stored, stored + level_.keyWords, parentKey_.begin());
     generator_.setPosition(parentKey_.data());
     generator_.generate(trapped, pushes_);
     const std::size_t count = pushes_.size();
-    // 2. The position after each push; its slot in the store is fetched meanwhile.
-    const auto words = static_cast<std::size_t>(level_.keyWords);
+    const auto words        = static_cast<std::size_t>(level_.keyWords);
     childKeys_.resize(count * words);
     childHashes_.resize(count);
     childEstimates_.resize(count);
-    found_.resize(count);
+    childEntries_.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         std::uint64_t* child = &childKeys_[i * words];
         std::copy(parentKey_.begin(), parentKey_.end(), child);
@@ -213,19 +213,23 @@ void RouteSearch::expand(std::uint32_t entry, bool trapped) {
         childHashes_[i] = PositionStore::hashOf(child, level_.keyWords);
         store_.prefetch(childHashes_[i]);
     }
-    // 3. A lower bound on the estimate after each push: the nearest-goal sum (the moved box's
-    //    share changes), and what consistency leaves of the entry's bounds (the assignment
-    //    drops by at most one per push, the full estimate by at most the push's cost). BOUND_DEAD
-    //    for a position that cannot be solved.
-    const bool looked = (flags_[entry] & LOOKED) != 0;
+}
+
+// A lower bound on the estimate after each push of entry: the nearest-goal sum (the moved box's
+// share changes), and what consistency leaves of the entry's bounds (the assignment drops by at
+// most one per push, the full estimate by at most the push's cost); BOUND_DEAD for a position
+// that cannot be solved. Returns the least push cost plus that bound, BOUND_DEAD when every
+// push leads to a dead position.
+std::int32_t RouteSearch::estimateChildren(std::uint32_t entry) {
     const std::int32_t parentBound =
         useAssignment_ ? bound_.remembered(parentKey_.data()) : BOUND_DEAD;
     const std::int32_t parentEstimate = knownEstimate(entry);
     const std::int32_t parentNearest  = bound_.nearestSum(parentKey_.data());
     const std::int32_t offGoal        = offGoalCount(level_, parentKey_.data());
     const bool hasBoxes               = generator_.board().boxCount != 0;
+    const auto words                  = static_cast<std::size_t>(level_.keyWords);
     std::int32_t ahead                = BOUND_DEAD;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < pushes_.size(); ++i) {
         const Push& push            = pushes_[i];
         const std::int32_t from     = level_.floorIndex[static_cast<std::size_t>(push.from)];
         const std::int32_t to       = level_.floorIndex[static_cast<std::size_t>(push.to)];
@@ -251,30 +255,17 @@ void RouteSearch::expand(std::uint32_t entry, bool trapped) {
             ahead = std::min(ahead, push.cost + estimate);
         }
     }
-    // 4. Look ahead once: the steps still needed are at least those of the cheapest push plus
-    //    what is still needed after it. That bound is consistent too; when it puts the entry
-    //    beyond the current layer, the entry waits for its layer there.
-    if (!looked) {
-        flags_[entry] |= LOOKED;
-        if (ahead == BOUND_DEAD) {
-            // No push leads to a position that can be solved: expanded, without children.
-            flags_[entry] |= CLOSED;
-            countExpansion();
-            return;
-        }
-        if (ahead > knownEstimate(entry)) {
-            estimate_[entry] = storedEstimate(ahead);
-            if (steps_[entry] + knownEstimate(entry) > layerSum_) {
-                queue(entry);
-                return;
-            }
-        }
-    }
+    return ahead;
+}
+
+// Each child of entry: a cheaper way to a known position makes entry its parent, an equal way
+// does when entry comes first; a new position is stored unless it cannot be solved.
+void RouteSearch::adoptChildren(std::uint32_t entry) {
+    const std::size_t count = pushes_.size();
+    const auto words        = static_cast<std::size_t>(level_.keyWords);
     for (std::size_t i = 0; i < count; ++i) {
-        found_[i] = store_.find(&childKeys_[i * words], childHashes_[i]);
+        childEntries_[i] = store_.find(&childKeys_[i * words], childHashes_[i]);
     }
-    // 5. Each child: a cheaper way to a known position makes entry its parent, an equal way
-    //    does when entry comes first; a new position is stored unless it cannot be solved.
     const std::int32_t steps = steps_[entry];
     for (std::size_t i = 0; i < count; ++i) {
         const std::int32_t reachable = steps + pushes_[i].cost;
@@ -283,7 +274,7 @@ void RouteSearch::expand(std::uint32_t entry, bool trapped) {
             continue; // beyond the step counter, or cannot be solved
         }
         const auto childSteps = static_cast<std::int16_t>(reachable);
-        const std::uint32_t c = found_[i];
+        const std::uint32_t c = childEntries_[i];
         if (c != NONE) {
             if ((flags_[c] & CLOSED) != 0) {
                 continue; // expanded with fewer steps already, or hopeless
@@ -300,6 +291,34 @@ void RouteSearch::expand(std::uint32_t entry, bool trapped) {
         queue(addEntry(&childKeys_[i * words], childHashes_[i], childSteps, entry, estimate.solved,
                        estimate.value, estimate.exact));
     }
+}
+
+void RouteSearch::expand(std::uint32_t entry, bool trapped) {
+    // 1. The pushes of the position and the positions after them.
+    makeChildren(entry, trapped);
+    // 2. A lower bound on the estimate of each.
+    const std::int32_t ahead = estimateChildren(entry);
+    // 3. Look ahead once: the steps still needed are at least those of the cheapest push plus
+    //    what is still needed after it. That bound is consistent too; when it puts the entry
+    //    beyond the current layer, the entry waits for its layer there.
+    if ((flags_[entry] & LOOKED_AHEAD) == 0) {
+        flags_[entry] |= LOOKED_AHEAD;
+        if (ahead == BOUND_DEAD) {
+            // No push leads to a position that can be solved: expanded, without children.
+            flags_[entry] |= CLOSED;
+            countExpansion();
+            return;
+        }
+        if (ahead > knownEstimate(entry)) {
+            estimate_[entry] = storedEstimate(ahead);
+            if (steps_[entry] + knownEstimate(entry) > layerSum_) {
+                queue(entry);
+                return;
+            }
+        }
+    }
+    // 4. The children into the store and the queue.
+    adoptChildren(entry);
     flags_[entry] |= CLOSED;
     countExpansion();
 }
@@ -311,14 +330,14 @@ void RouteSearch::countExpansion() {
     ++stats.nodesExpanded;
     stats.statesStored = store_.size();
     stats.pushesTried  = generator_.pushesTried();
-    if (stats.nodesExpanded == tuning_.pairsAfter) {
-        refreshAfter(subsets_.addPairs(), true);
+    if (stats.nodesExpanded == tuning_.pairsAfter && subsets_.addPairs()) {
+        reviewUnexpanded(NewTable::BOUND_AND_DEAD_SETS);
     }
-    if (stats.nodesExpanded == tuning_.triplesAfter) {
-        refreshAfter(subsets_.addTriples(), true);
+    if (stats.nodesExpanded == tuning_.triplesAfter && subsets_.addTriples()) {
+        reviewUnexpanded(NewTable::BOUND_AND_DEAD_SETS);
     }
-    if (stats.nodesExpanded == tuning_.quadruplesAfter) {
-        refreshAfter(subsets_.addQuadruples(), false);
+    if (stats.nodesExpanded == tuning_.quadruplesAfter && subsets_.addQuadruples()) {
+        reviewUnexpanded(NewTable::DEAD_SETS);
     }
     if (stats.nodesExpanded == endsAt_) {
         growEnds();
@@ -348,25 +367,24 @@ std::int32_t RouteSearch::finish(std::uint32_t solved, std::vector<SolutionStep>
     return best;
 }
 
-// After a table of box sets was added (added): the positions stored so far were tested without
-// it, and a push tests only the sets that hold the pushed box (the others cannot change), so
-// every position not expanded yet is tested in full once. When the table also raises the bound
-// (bounds), which stays consistent, those positions are estimated afresh when they come up, so
+// After a table was added in the middle of the search, the positions stored but not expanded
+// yet. Dead sets: those positions were tested without the table, and a push tests only the
+// sets that hold the pushed box (the others cannot change), so each is tested in full once. A
+// bound, which stays consistent: those positions are estimated afresh when they come up, so
 // that every position still to come is ordered by the same bound (the ones expanded already
 // came first under the smaller one, as they would have under the larger).
-void RouteSearch::refreshAfter(bool added, bool bounds) {
-    if (!added) {
-        return;
-    }
+void RouteSearch::reviewUnexpanded(NewTable table) {
+    const bool bound    = table != NewTable::DEAD_SETS;
+    const bool deadSets = table != NewTable::BOUND;
     for (std::uint32_t entry = 0; entry < store_.size(); ++entry) {
         std::uint8_t& flags = flags_[entry];
         if ((flags & (CLOSED | SOLVED)) != 0) {
             continue;
         }
-        if (bounds) {
-            flags = static_cast<std::uint8_t>(flags & ~(EXACT | LOOKED));
+        if (bound) {
+            flags = static_cast<std::uint8_t>(flags & ~(EXACT | LOOKED_AHEAD));
         }
-        if (subsets_.isDead(store_.key(entry), level_.playerFloor(store_.key(entry)))) {
+        if (deadSets && subsets_.isDead(store_.key(entry), level_.playerFloor(store_.key(entry)))) {
             flags |= CLOSED;
         }
     }
@@ -378,15 +396,9 @@ void RouteSearch::refreshAfter(bool added, bool bounds) {
 void RouteSearch::growEnds() {
     const std::uint64_t expanded = control_.stats().nodesExpanded;
     endsAt_                      = expanded * 4;
-    if (!ends_.grow(expanded, control_.limits().memoryBudgetBytes / 4,
-                    [this] { return control_.stopRequested(progress(layerSteps_)); })) {
-        return;
-    }
-    for (std::uint32_t entry = 0; entry < store_.size(); ++entry) {
-        std::uint8_t& flags = flags_[entry];
-        if ((flags & (CLOSED | SOLVED)) == 0) {
-            flags = static_cast<std::uint8_t>(flags & ~(EXACT | LOOKED));
-        }
+    if (ends_.grow(expanded, control_.limits().memoryBudgetBytes / 4,
+                   [this] { return control_.stopRequested(progress(layerSteps_)); })) {
+        reviewUnexpanded(NewTable::BOUND);
     }
 }
 

@@ -78,9 +78,15 @@ class RouteSearch {
     void queue(std::uint32_t entry);
     bool openNextLayer();
     SolveProgress progress(std::int32_t steps) const;
+    void makeChildren(std::uint32_t entry, bool trapped);
+    std::int32_t estimateChildren(std::uint32_t entry);
+    void adoptChildren(std::uint32_t entry);
     void expand(std::uint32_t entry, bool trapped);
     void countExpansion();
-    void refreshAfter(bool added, bool bounds);
+    // What a table added in the middle of the search brings: a larger bound, sets of boxes that
+    // cannot be solved, or both.
+    enum class NewTable { BOUND, DEAD_SETS, BOUND_AND_DEAD_SETS };
+    void reviewUnexpanded(NewTable table);
     void growEnds();
     bool precedes(std::uint32_t a, std::uint32_t b) const;
     std::uint32_t pushRank(std::uint32_t entry) const;
@@ -137,7 +143,7 @@ class RouteSearch {
         bool solved;
     };
     std::vector<ChildEstimate> childEstimates_;
-    std::vector<std::uint32_t> found_;
+    std::vector<std::uint32_t> childEntries_; // per child: its entry in the store, or NONE
 };
 
 } // namespace goalbox
