@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "solver/bounds/DeadBound.h"
+#include "solver/bounds/LayoutCache.h"
 #include "solver/positions/StaticLevel.h"
 
 namespace goalbox {
@@ -54,7 +55,11 @@ class LowerBound {
     std::uint64_t memoryBytes() const;
 
   private:
-    std::int32_t assign();
+    std::uint64_t layoutHash(const std::uint64_t* key) const;
+    std::int32_t cheapestAssignment();
+    void prepareAssignment();
+    void takeNearestGoals();
+    void augment(std::int32_t row);
 
     static constexpr std::uint16_t NO_PATH = 0xFFFF;
 
@@ -76,18 +81,13 @@ class LowerBound {
     std::int32_t rememberedTotal_ = 0;
     bool rememberedValid_         = false;
 
-    // Assignment totals of recent box layouts, by the top bits of a hash of the boxes; the tag
-    // is the whole hash with its lowest bit set. Which totals it keeps never reaches a result.
-    static constexpr int MAX_CACHE_BITS = 20;
-    struct LayoutSlot {
-        std::uint64_t tag;
-        std::int32_t total;
-    };
-    std::vector<LayoutSlot> layoutCache_;
-    int cacheShift_                  = 64 - 10;
-    std::uint64_t missesSinceGrowth_ = 0;
+    // Assignment totals of recent box layouts.
+    LayoutCache layouts_;
 
-    // Working arrays of the assignment, reused by every call.
+    // Working arrays of the assignment, reused by every call: the boxes (by floor number), the
+    // rows left over from the nearest goals, the costs, the potentials, the row of each column
+    // (0: none), and per column of one search its way back, its least slack and whether it is
+    // used.
     std::vector<std::int32_t> boxes_;
     std::vector<std::int32_t> rowsLeft_;
     std::vector<std::uint8_t> goalTaken_;
