@@ -433,9 +433,9 @@ void BoxSubsets::recordDeadQuadruples(const std::vector<std::int32_t>& cells,
     for (std::size_t rank = 0; rank < tripleCount_; ++rank) {
         tripleDead[rank] = tripleDeadCells(rank);
     }
-    quadDead_.assign(quads, 0);
-    quadThirds_.assign(pairCount_, 0);
-    quadFourths_.assign(tripleCount_, 0);
+    deadQuads_.players.assign(quads, 0);
+    deadQuads_.thirds.assign(pairCount_, 0);
+    deadQuads_.fourths.assign(tripleCount_, 0);
     for (std::size_t rank = 0; rank < quads; ++rank) {
         const std::int32_t* c = &cells[rank * QUAD];
         std::uint64_t dead    = 0;
@@ -451,7 +451,7 @@ void BoxSubsets::recordDeadQuadruples(const std::vector<std::int32_t>& cells,
         if (dead == 0) {
             continue;
         }
-        quadDead_[rank] = dead;
+        deadQuads_.players[rank] = dead;
         // Each of the quadruple's pairs leads to the other two cells, each triple to the fourth.
         for (std::int32_t i = 0; i < QUAD; ++i) {
             for (std::int32_t j = i + 1; j < QUAD; ++j) {
@@ -461,7 +461,7 @@ void BoxSubsets::recordDeadQuadruples(const std::vector<std::int32_t>& cells,
                         others |= std::uint64_t{1} << c[k];
                     }
                 }
-                quadThirds_[pairRank(c[i], c[j])] |= others;
+                deadQuads_.thirds[pairRank(c[i], c[j])] |= others;
             }
             std::int32_t three[3]; // the triple without c[i]
             std::int32_t n = 0;
@@ -470,7 +470,7 @@ void BoxSubsets::recordDeadQuadruples(const std::vector<std::int32_t>& cells,
                     three[n++] = c[k];
                 }
             }
-            quadFourths_[rankOf(three, 3)] |= std::uint64_t{1} << c[i];
+            deadQuads_.fourths[rankOf(three, 3)] |= std::uint64_t{1} << c[i];
         }
     }
 }
@@ -479,7 +479,7 @@ void BoxSubsets::recordDeadQuadruples(const std::vector<std::int32_t>& cells,
 // of which the player walks freely, and a search backwards over pulls from every set of four
 // goals marks the regions from which each quadruple can be solved.
 bool BoxSubsets::addQuadruples() {
-    if (thirdCells_.empty() || level_.floorCount < QUAD || !quadDead_.empty()) {
+    if (thirdCells_.empty() || level_.floorCount < QUAD || !deadQuads_.players.empty()) {
         return false;
     }
     // 1. Every quadruple in rank order, and its regions.
@@ -551,19 +551,20 @@ bool BoxSubsets::isDeadAfterPush(const std::uint64_t* key, std::int32_t moved,
             dead = triples[tripleRank(moved, other, std::countr_zero(thirds))] == NO_STEPS;
             thirds &= thirds - 1;
         }
-        if (quadDead_.empty() || dead) {
+        if (deadQuads_.players.empty() || dead) {
             return;
         }
         // The quadruples with a third and a fourth box above other, in ascending order.
-        std::uint64_t quadThirds = quadThirds_[pair] & boxes & above;
+        std::uint64_t quadThirds = deadQuads_.thirds[pair] & boxes & above;
         while (quadThirds != 0 && !dead) {
             const std::int32_t third = std::countr_zero(quadThirds);
             quadThirds &= quadThirds - 1;
-            std::uint64_t fourths = quadFourths_[tripleRank(moved, other, third)] & boxes &
+            std::uint64_t fourths = deadQuads_.fourths[tripleRank(moved, other, third)] & boxes &
                                     ~((std::uint64_t{2} << third) - 1);
             while (fourths != 0 && !dead) {
-                dead = (quadDead_[quadRank(moved, other, third, std::countr_zero(fourths))] &
-                        playerBit) != 0;
+                dead =
+                    (deadQuads_.players[quadRank(moved, other, third, std::countr_zero(fourths))] &
+                     playerBit) != 0;
                 fourths &= fourths - 1;
             }
         }
@@ -646,7 +647,8 @@ std::int32_t BoxSubsets::bound(const std::uint64_t* key, std::int32_t player) co
 
 std::uint64_t BoxSubsets::memoryBytes() const {
     return (binom_.capacity() + rankTerm_.capacity() + thirdCells_.capacity() +
-            quadDead_.capacity() + quadThirds_.capacity() + quadFourths_.capacity()) *
+            deadQuads_.players.capacity() + deadQuads_.thirds.capacity() +
+            deadQuads_.fourths.capacity()) *
                sizeof(std::uint64_t) +
            pairSteps_.capacity() + tripleSteps_.capacity() +
            boxCells_.capacity() * sizeof(std::int32_t);

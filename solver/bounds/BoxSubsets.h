@@ -154,11 +154,13 @@ class BoxSubsets {
     // Per pair: the third cells that make a triple with it that cannot be solved for some player
     // cell where the pair can.
     std::vector<std::uint64_t> thirdCells_;
-    // Per quadruple: the player cells where it cannot be solved and none of its triples or pairs
-    // fails already; per pair, the third cells of such quadruples, and per triple, the fourth.
-    std::vector<std::uint64_t> quadDead_;
-    std::vector<std::uint64_t> quadThirds_;
-    std::vector<std::uint64_t> quadFourths_;
+    // The quadruples that fail where none of their triples or pairs does, empty until added.
+    struct DeadQuadruples {
+        std::vector<std::uint64_t> players; // per quadruple: the player cells where it fails
+        std::vector<std::uint64_t> thirds;  // per pair: the third cells of such quadruples
+        std::vector<std::uint64_t> fourths; // per triple: their fourth cells
+    };
+    DeadQuadruples deadQuads_;
 };
 
 } // namespace goalbox
