@@ -18,8 +18,8 @@
 
 namespace goalbox {
 
-// The search of solve: one best-first sweep that ends with the very route the passes of the
-// search procedure find (see solver/Solve.h), without their repeated descents.
+// The search of solve: one best-first sweep that ends with the very route the passes of the plain
+// search find (solver/reference/PlainSearch.h), without their repeated descents.
 //
 // What the passes do. A pass with limit L expands exactly the positions whose fewest steps are
 // L (every push costs at least one step, so a node made in a pass lies beyond its limit, and a

@@ -19,7 +19,7 @@ struct Push {
     std::int16_t cost = 0; // the walk to the stand cell plus the push
 };
 
-// Generates the pushes of a position exactly as the search procedure's expansion does (boxes
+// Generates the pushes of a position exactly as the plain search's expansion does (boxes
 // by ascending cell, for each the directions right, down, up, left; the walk by jumpTo, the
 // push by move, the dead test by isTrapped), so that every search built on it sees the same
 // positions with the same steps. It is faster by three means that change no answer:
