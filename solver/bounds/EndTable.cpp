@@ -8,8 +8,8 @@
 namespace goalbox {
 
 EndTable::EndTable(const StaticLevel& level, std::int32_t boxCount)
-    : level_(level), store_(level.keyWords), before_(static_cast<std::size_t>(level.keyWords)),
-      probe_(static_cast<std::size_t>(level.keyWords)),
+    : level_(level), store_(level.keyWords), settling_(static_cast<std::size_t>(level.keyWords)),
+      earlier_(static_cast<std::size_t>(level.keyWords)),
       walkLength_(static_cast<std::size_t>(level.floorCount), -1) {
     usable_ = boxCount > 0 && static_cast<std::int32_t>(level.goalFloors.size()) == boxCount;
 }
@@ -51,16 +51,16 @@ void EndTable::offer(const std::uint64_t* key, std::int32_t steps) {
 // The solved positions: every box on a goal, the player on any cell a push can leave it on.
 void EndTable::seed() {
     seeded_ = true;
-    std::fill(probe_.begin(), probe_.end(), 0);
+    std::fill(earlier_.begin(), earlier_.end(), 0);
     for (const std::int32_t goal : level_.goalFloors) {
-        level_.addBox(probe_.data(), goal);
+        level_.addBox(earlier_.data(), goal);
     }
-    const std::vector<std::uint64_t> solved = probe_;
+    const std::vector<std::uint64_t> solved = earlier_;
     for (std::int32_t f = 0; f < level_.floorCount; ++f) {
         if (!hasBox(solved.data(), f) && leftByPush(solved.data(), f)) {
-            std::copy(solved.begin(), solved.end(), probe_.begin());
-            level_.setPlayer(probe_.data(), level_.floorCells[static_cast<std::size_t>(f)]);
-            offer(probe_.data(), 0);
+            std::copy(solved.begin(), solved.end(), earlier_.begin());
+            level_.setPlayer(earlier_.data(), level_.floorCells[static_cast<std::size_t>(f)]);
+            offer(earlier_.data(), 0);
         }
     }
 }
@@ -68,19 +68,19 @@ void EndTable::seed() {
 // Undoes every push that can have led to entry and offers the positions before it.
 void EndTable::settle(std::uint32_t entry) {
     const std::int32_t steps = steps_[entry];
-    std::copy(store_.key(entry), store_.key(entry) + level_.keyWords, before_.begin());
-    const std::int32_t q = level_.playerFloor(before_.data());
+    std::copy(store_.key(entry), store_.key(entry) + level_.keyWords, settling_.begin());
+    const std::int32_t q = level_.playerFloor(settling_.data());
     for (std::int32_t d = 0; d < DIR_COUNT; ++d) {
         const std::int32_t box  = level_.floorNeighbour(q, d);
         const std::int32_t from = level_.floorNeighbour(q, reverse(static_cast<Direction>(d)));
-        if (box == NO_FLOOR || from == NO_FLOOR || !hasBox(before_.data(), box) ||
-            hasBox(before_.data(), from)) {
+        if (box == NO_FLOOR || from == NO_FLOOR || !hasBox(settling_.data(), box) ||
+            hasBox(settling_.data(), from)) {
             continue;
         }
         // The boxes before the push: the pushed one back on q.
-        std::copy(before_.begin(), before_.end(), probe_.begin());
-        level_.removeBox(probe_.data(), box);
-        level_.addBox(probe_.data(), q);
+        std::copy(settling_.begin(), settling_.end(), earlier_.begin());
+        level_.removeBox(earlier_.data(), box);
+        level_.addBox(earlier_.data(), q);
         // The walk to the cell the push came from, from every cell of its area.
         std::fill(walkLength_.begin(), walkLength_.end(), -1);
         walkQueue_.clear();
@@ -92,14 +92,14 @@ void EndTable::settle(std::uint32_t entry) {
             for (std::int32_t e = 0; e < DIR_COUNT; ++e) {
                 const std::int32_t next = level_.floorNeighbour(p, e);
                 if (next != NO_FLOOR && walkLength_[static_cast<std::size_t>(next)] < 0 &&
-                    !hasBox(probe_.data(), next)) {
+                    !hasBox(earlier_.data(), next)) {
                     walkLength_[static_cast<std::size_t>(next)] = w + 1;
                     walkQueue_.push_back(next);
                 }
             }
-            if (leftByPush(probe_.data(), p)) {
-                level_.setPlayer(probe_.data(), level_.floorCells[static_cast<std::size_t>(p)]);
-                offer(probe_.data(), steps + w + 1);
+            if (leftByPush(earlier_.data(), p)) {
+                level_.setPlayer(earlier_.data(), level_.floorCells[static_cast<std::size_t>(p)]);
+                offer(earlier_.data(), steps + w + 1);
             }
         }
     }

@@ -78,9 +78,11 @@ class EndTable {
     std::size_t taking_        = 0;
     std::uint64_t bucketBytes_ = 0;
 
-    // Working arrays of one settling: the key before the push, the walk's queue and lengths.
-    std::vector<std::uint64_t> before_;
-    std::vector<std::uint64_t> probe_;
+    // Working arrays of one settling: the key of the entry being settled (the position after
+    // the push being undone), the key of the position before that push (with the player on each
+    // cell it can walk from in turn; in seed, a solved position), the walk's queue and lengths.
+    std::vector<std::uint64_t> settling_;
+    std::vector<std::uint64_t> earlier_;
     std::vector<std::int32_t> walkQueue_;
     std::vector<std::int32_t> walkLength_; // per floor number, -1 unreached
 };
