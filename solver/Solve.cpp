@@ -61,8 +61,7 @@ std::int32_t solveTuned(Board board, std::vector<SolutionStep>& solution, const 
     const StaticLevel level(board);
     LowerBound bound(level);
     PushGenerator generator(board, level);
-    std::vector<std::uint64_t> startKey(static_cast<std::size_t>(level.keyWords));
-    level.keyOf(board, startKey.data());
+    const std::vector<std::uint64_t> startKey = level.keyOf(board);
     RouteSearch search(level, bound, generator, control, tuning);
     return search.run(startKey.data(), isTrapped(board), board.steps, solution);
 }

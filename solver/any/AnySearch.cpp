@@ -119,36 +119,9 @@ bool AnySearch::expand(std::uint32_t entry, bool trapped) {
     return false;
 }
 
-// The push that made entry from its parent: the box left the one cell of the parent's boxes
-// that the entry lacks and arrived on the one cell that the parent lacks.
+// The push that made entry from its parent.
 SolutionStep AnySearch::pushInto(std::uint32_t entry) const {
-    const std::uint64_t* after  = store_.key(entry);
-    const std::uint64_t* before = store_.key(parent_[entry]);
-    CellIndex from              = NO_CELL;
-    CellIndex to                = NO_CELL;
-    const std::int32_t boxWords = (level_.floorCount + 63) / 64;
-    for (std::int32_t w = 0; w < boxWords; ++w) {
-        std::uint64_t mask = ~std::uint64_t{0};
-        if (w == level_.floorCount / 64) {
-            mask = (std::uint64_t{1} << (level_.floorCount % 64)) - 1;
-        }
-        const std::uint64_t left    = before[w] & ~after[w] & mask;
-        const std::uint64_t arrived = after[w] & ~before[w] & mask;
-        if (left != 0) {
-            from = level_.floorCells[static_cast<std::size_t>(w * 64 + std::countr_zero(left))];
-        }
-        if (arrived != 0) {
-            to = level_.floorCells[static_cast<std::size_t>(w * 64 + std::countr_zero(arrived))];
-        }
-    }
-    // On a board one column wide right and down share an offset; only down is a push there.
-    std::int32_t dir = 0;
-    while (dir + 1 < DIR_COUNT && (static_cast<CellIndex>(from + level_.dirOffset[dir]) != to ||
-                                   !level_.isPushable(from, dir))) {
-        ++dir;
-    }
-    return SolutionStep{static_cast<CellIndex>(from - level_.dirOffset[dir]),
-                        static_cast<Direction>(dir)};
+    return level_.pushBetween(store_.key(parent_[entry]), store_.key(entry));
 }
 
 void AnySearch::route(std::uint32_t solved, std::vector<SolutionStep>& pushes) const {

@@ -86,9 +86,8 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
     const StaticLevel level(board);
     LowerBound bound(level);
     PushGenerator generator(board, level);
-    std::vector<std::uint64_t> startKey(static_cast<std::size_t>(level.keyWords));
-    level.keyOf(board, startKey.data());
-    const bool startTrapped = isTrapped(board);
+    const std::vector<std::uint64_t> startKey = level.keyOf(board);
+    const bool startTrapped                   = isTrapped(board);
     BoxSubsets subsets(level, bound, board.boxCount);
     addSubsetTables(subsets, level);
     const LoneBoxes loneBoxes(level);

@@ -137,28 +137,9 @@ bool RouteSearch::openNextLayer() {
     return true;
 }
 
-// The push that made entry from its parent: the player ends on the cell the box left, the box
-// on the one cell of the entry's boxes that the parent's lacks.
+// The push that made entry from its parent.
 SolutionStep RouteSearch::pushInto(std::uint32_t entry) const {
-    const std::uint64_t* after  = store_.key(entry);
-    const std::uint64_t* before = store_.key(parent_[entry]);
-    const CellIndex from        = level_.player(after);
-    CellIndex to                = from;
-    for (std::int32_t w = 0; w < level_.boxWords; ++w) {
-        const std::uint64_t arrived = level_.boxWord(after, w) & ~level_.boxWord(before, w);
-        if (arrived != 0) {
-            to = level_.floorCells[static_cast<std::size_t>(w * 64 + std::countr_zero(arrived))];
-            break;
-        }
-    }
-    // On a board one column wide right and down share an offset; only down is a push there.
-    std::int32_t dir = 0;
-    while (dir + 1 < DIR_COUNT && (static_cast<CellIndex>(from + level_.dirOffset[dir]) != to ||
-                                   !level_.isPushable(from, dir))) {
-        ++dir;
-    }
-    return SolutionStep{static_cast<CellIndex>(from - level_.dirOffset[dir]),
-                        static_cast<Direction>(dir)};
+    return level_.pushBetween(store_.key(parent_[entry]), store_.key(entry));
 }
 
 // The place of the push that made entry among its parent's pushes: boxes by ascending cell,

@@ -107,4 +107,33 @@ void StaticLevel::keyOf(const Board& board, std::uint64_t* key) const {
     setPlayer(key, board.playerCell);
 }
 
+std::vector<std::uint64_t> StaticLevel::keyOf(const Board& board) const {
+    std::vector<std::uint64_t> key(static_cast<std::size_t>(keyWords));
+    keyOf(board, key.data());
+    return key;
+}
+
+SolutionStep StaticLevel::pushBetween(const std::uint64_t* before,
+                                      const std::uint64_t* after) const {
+    CellIndex from = NO_CELL;
+    CellIndex to   = NO_CELL;
+    for (std::int32_t w = 0; w < boxWords; ++w) {
+        const std::uint64_t left    = boxWord(before, w) & ~boxWord(after, w);
+        const std::uint64_t arrived = boxWord(after, w) & ~boxWord(before, w);
+        if (left != 0) {
+            from = floorCells[static_cast<std::size_t>(w * 64 + std::countr_zero(left))];
+        }
+        if (arrived != 0) {
+            to = floorCells[static_cast<std::size_t>(w * 64 + std::countr_zero(arrived))];
+        }
+    }
+    // On a board one column wide right and down share an offset; only down is a push there.
+    std::int32_t dir = 0;
+    while (dir + 1 < DIR_COUNT &&
+           (static_cast<CellIndex>(from + dirOffset[dir]) != to || !isPushable(from, dir))) {
+        ++dir;
+    }
+    return SolutionStep{static_cast<CellIndex>(from - dirOffset[dir]), static_cast<Direction>(dir)};
+}
+
 } // namespace goalbox

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "solver/SolutionStep.h"
 
 namespace goalbox {
 
@@ -115,6 +116,11 @@ struct StaticLevel {
     void applyPush(std::uint64_t* key, CellIndex from, CellIndex to) const;
     // Writes the key of the board's boxes and player.
     void keyOf(const Board& board, std::uint64_t* key) const;
+    std::vector<std::uint64_t> keyOf(const Board& board) const;
+    // The push that turned the boxes of key before into those of key after: the box left the one
+    // floor cell that after lacks and arrived on the one that before lacks. Where the player
+    // stands in either key does not matter.
+    SolutionStep pushBetween(const std::uint64_t* before, const std::uint64_t* after) const;
 };
 
 } // namespace goalbox
