@@ -40,10 +40,8 @@ std::int32_t solve(Board board, std::vector<SolutionStep>& solution, const Solve
 
 std::int32_t solveTuned(Board board, std::vector<SolutionStep>& solution, const SolveLimits& limits,
                         const SearchTuning& tuning, SolveStats* stats) {
-    SolveStats localStats;
-    SolveStats& figures = stats != nullptr ? *stats : localStats;
-    figures             = SolveStats{};
-    SolveControl control(limits, figures);
+    SolveControl control(limits, stats);
+    SolveStats& figures = control.stats();
 
     // 1. A solved board: the first pass enters the root and ends there.
     if (board.isSolved()) {

@@ -74,10 +74,8 @@ std::vector<AnySettings> anySchedule() {
 std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
                           const SolveLimits& limits, SolveStats* stats,
                           const std::vector<AnySettings>& schedule) {
-    SolveStats localStats;
-    SolveStats& figures = stats != nullptr ? *stats : localStats;
-    figures             = SolveStats{};
-    SolveControl control(limits, figures);
+    SolveControl control(limits, stats);
+    SolveStats& figures = control.stats();
     if (board.isSolved()) {
         figures.statesStored = 1;
         return board.steps;
