@@ -22,8 +22,8 @@ AnySearch::AnySearch(const StaticLevel& level, LowerBound& bound, const BoxSubse
                      PushGenerator& generator, SolveControl& control, const AnySettings& settings)
     : level_(level), bound_(bound), subsets_(subsets), loneBoxes_(loneBoxes), order_(order),
       generator_(generator), control_(control), settings_(settings), frozenBoxes_(level, bound),
-      corrals_(level, generator.board().boxCount), store_(level.keyWords),
-      parentKey_(static_cast<std::size_t>(level.keyWords)),
+      corrals_(level, generator.board().boxCount), assignment_(level, bound),
+      store_(level.keyWords), parentKey_(static_cast<std::size_t>(level.keyWords)),
       childKey_(static_cast<std::size_t>(level.keyWords)) {}
 
 // Keeps of the pushes generated only those into a corral that narrows the search, where the
@@ -84,6 +84,9 @@ bool AnySearch::expand(std::uint32_t entry, bool trapped) {
     generator_.setPosition(parentKey_.data());
     generator_.generate(trapped, generated_);
     narrowToCorral();
+    if (!generated_.empty()) {
+        assignment_.assign(parentKey_.data());
+    }
     const auto pathPushes = static_cast<std::uint16_t>(std::min(pushes_[entry] + 1, 0xFFFF));
     for (const Push& push : generated_) {
         // 1. The position after the push, unless it is dead.
@@ -100,7 +103,8 @@ bool AnySearch::expand(std::uint32_t entry, bool trapped) {
         if (store_.find(childKey_.data(), hash) != NONE) {
             continue;
         }
-        const std::int32_t estimate = bound_.estimate(childKey_.data());
+        const std::int32_t estimate =
+            assignment_.afterPush(from, level_.floorIndex[static_cast<std::size_t>(push.to)]);
         if (estimate == BOUND_DEAD) {
             continue;
         }
@@ -178,7 +182,8 @@ std::uint64_t AnySearch::memoryBytes() const {
     return store_.memoryBytes() + parent_.capacity() * sizeof(std::uint32_t) +
            pushes_.capacity() * sizeof(std::uint16_t) + queue_.memoryBytes() +
            generator_.memoryBytes() + bound_.memoryBytes() + loneBoxes_.memoryBytes() +
-           subsets_.memoryBytes() + corrals_.memoryBytes() + order_.memoryBytes();
+           subsets_.memoryBytes() + corrals_.memoryBytes() + assignment_.memoryBytes() +
+           order_.memoryBytes();
 }
 
 } // namespace goalbox

@@ -8,6 +8,7 @@
 #include "solver/SolveControl.h"
 #include "solver/any/Corrals.h"
 #include "solver/any/FeatureQueue.h"
+#include "solver/any/GoalAssignment.h"
 #include "solver/any/PackingOrder.h"
 #include "solver/bounds/BoxSubsets.h"
 #include "solver/bounds/LowerBound.h"
@@ -83,6 +84,7 @@ class AnySearch {
     const AnySettings settings_;
     FrozenBoxes frozenBoxes_;
     Corrals corrals_;
+    GoalAssignment assignment_;
     PositionStore store_;
     std::vector<std::uint32_t> parent_; // per entry: the position it was pushed from, or NONE
     std::vector<std::uint16_t> pushes_; // per entry: the pushes from the start on its path
