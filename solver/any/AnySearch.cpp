@@ -1,11 +1,11 @@
 #include "solver/any/AnySearch.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstddef>
 
 #include "solver/bounds/DeadBound.h"
 #include "solver/positions/GentleGrowth.h"
+#include "solver/positions/PushBetween.h"
 
 namespace goalbox {
 
@@ -23,17 +23,22 @@ AnySearch::AnySearch(const StaticLevel& level, LowerBound& bound, const BoxSubse
     : level_(level), bound_(bound), subsets_(subsets), loneBoxes_(loneBoxes), order_(order),
       generator_(generator), control_(control), settings_(settings), frozenBoxes_(level, bound),
       corrals_(level, generator.board().boxCount), assignment_(level, bound),
-      store_(level.keyWords), parentKey_(static_cast<std::size_t>(level.keyWords)),
+      corralDeadlocks_(level, bound, loneBoxes, generator.board()), store_(level.keyWords),
+      parentKey_(static_cast<std::size_t>(level.keyWords)),
       childKey_(static_cast<std::size_t>(level.keyWords)) {}
 
 // Keeps of the pushes generated only those into a corral that narrows the search, where the
-// position of parentKey_ has one.
+// position of parentKey_ has one; none when a corral's fence can never open.
 void AnySearch::narrowToCorral() {
     const std::int32_t player = level_.playerFloor(parentKey_.data());
     if (player == NO_FLOOR) {
         return;
     }
     corrals_.measure(parentKey_.data(), player);
+    if (corralDeadlocks_.isDead(parentKey_.data(), corrals_)) {
+        generated_.clear();
+        return;
+    }
     if (corrals_.choose(parentKey_.data())) {
         std::erase_if(generated_, [this](const Push& push) {
             return !corrals_.leadsIn(level_.floorIndex[static_cast<std::size_t>(push.to)]);
@@ -123,15 +128,10 @@ bool AnySearch::expand(std::uint32_t entry, bool trapped) {
     return false;
 }
 
-// The push that made entry from its parent.
-SolutionStep AnySearch::pushInto(std::uint32_t entry) const {
-    return level_.pushBetween(store_.key(parent_[entry]), store_.key(entry));
-}
-
 void AnySearch::route(std::uint32_t solved, std::vector<SolutionStep>& pushes) const {
     const std::size_t before = pushes.size();
     for (std::uint32_t entry = solved; parent_[entry] != NONE; entry = parent_[entry]) {
-        pushes.push_back(pushInto(entry));
+        pushes.push_back(pushBetween(level_, store_.key(parent_[entry]), store_.key(entry)));
     }
     std::reverse(pushes.begin() + static_cast<std::ptrdiff_t>(before), pushes.end());
 }
@@ -183,7 +183,7 @@ std::uint64_t AnySearch::memoryBytes() const {
            pushes_.capacity() * sizeof(std::uint16_t) + queue_.memoryBytes() +
            generator_.memoryBytes() + bound_.memoryBytes() + loneBoxes_.memoryBytes() +
            subsets_.memoryBytes() + corrals_.memoryBytes() + assignment_.memoryBytes() +
-           order_.memoryBytes();
+           corralDeadlocks_.memoryBytes() + order_.memoryBytes();
 }
 
 } // namespace goalbox
