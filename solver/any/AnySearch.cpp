@@ -5,7 +5,6 @@
 
 #include "solver/bounds/DeadBound.h"
 #include "solver/positions/GentleGrowth.h"
-#include "solver/positions/PushBetween.h"
 
 namespace goalbox {
 
@@ -131,7 +130,7 @@ bool AnySearch::expand(std::uint32_t entry, bool trapped) {
 void AnySearch::route(std::uint32_t solved, std::vector<SolutionStep>& pushes) const {
     const std::size_t before = pushes.size();
     for (std::uint32_t entry = solved; parent_[entry] != NONE; entry = parent_[entry]) {
-        pushes.push_back(pushBetween(level_, store_.key(parent_[entry]), store_.key(entry)));
+        pushes.push_back(level_.pushBetween(store_.key(parent_[entry]), store_.key(entry)));
     }
     std::reverse(pushes.begin() + static_cast<std::ptrdiff_t>(before), pushes.end());
 }

@@ -23,8 +23,7 @@ bool CorralDeadlocks::isDead(const std::uint64_t* key, const Corrals& corrals) {
     for (std::int32_t part = 0; part < parts; ++part) {
         corrals.fence(key, part, fence_);
         const bool offGoal = std::any_of(fence_.begin(), fence_.end(), [this](std::int32_t box) {
-            return level_.goal[static_cast<std::size_t>(
-                       level_.floorCells[static_cast<std::size_t>(box)])] == 0;
+            return !level_.isGoalFloor(box);
         });
         if (!offGoal || fence_.empty() || fence_.size() > MAX_FENCE) {
             continue; // nothing to bring onto goals, or too large a search
@@ -58,10 +57,8 @@ bool CorralDeadlocks::opensOrSolves(const std::uint64_t* key, std::int32_t playe
         }
     }
     bool allOnGoals = true;
-    level_.forEachBox(key, [&](std::int32_t box) {
-        allOnGoals = allOnGoals && level_.goal[static_cast<std::size_t>(
-                                       level_.floorCells[static_cast<std::size_t>(box)])] != 0;
-    });
+    level_.forEachBox(
+        key, [&](std::int32_t box) { allOnGoals = allOnGoals && level_.isGoalFloor(box); });
     return allOnGoals;
 }
 
