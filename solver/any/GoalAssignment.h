@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "solver/bounds/AugmentingPath.h"
 #include "solver/bounds/DeadBound.h"
 #include "solver/bounds/LowerBound.h"
 #include "solver/positions/StaticLevel.h"
@@ -55,9 +56,7 @@ class GoalAssignment {
     State assigned_;
     bool dead_ = false;
     State repaired_;
-    std::vector<std::int64_t> minSlack_;
-    std::vector<std::int32_t> way_;
-    std::vector<std::uint8_t> used_;
+    AugmentingPath path_;
 };
 
 } // namespace goalbox

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 
 namespace goalbox {
 
@@ -12,7 +11,6 @@ namespace {
 // most 32767 boxes times 65534 pushes stays far below it), so a least total at or above it
 // means that no assignment uses reachable goals only.
 constexpr std::int64_t UNREACHABLE = std::int64_t{1} << 40;
-constexpr std::int64_t SLACK_NONE  = std::numeric_limits<std::int64_t>::max() / 4;
 
 } // namespace
 
@@ -154,9 +152,6 @@ void LowerBound::prepareAssignment() {
     rowPotential_.assign(n + 1, 0);
     columnPotential_.assign(columns, 0);
     columnRow_.assign(columns, 0);
-    way_.resize(columns);
-    minSlack_.resize(columns);
-    used_.resize(columns);
 }
 
 // Each box takes its nearest goal while that is free, with its row potential at that
@@ -175,61 +170,6 @@ void LowerBound::takeNearestGoals() {
     }
 }
 
-// Gives box row a goal along a shortest augmenting path, which may hand the goals of other
-// boxes on to others; the potentials keep every cost minus them at least 0, and 0 on the pairs
-// taken.
-void LowerBound::augment(std::int32_t row) {
-    const std::int32_t m = goalCount_;
-    const auto columns   = static_cast<std::size_t>(m) + 1;
-    std::int64_t* u      = rowPotential_.data();
-    std::int64_t* v      = columnPotential_.data();
-    std::int32_t* owner  = columnRow_.data();
-    std::int32_t* way    = way_.data();
-    std::int64_t* slack  = minSlack_.data();
-    std::uint8_t* used   = used_.data();
-    owner[0]             = row;
-    std::int32_t column0 = 0;
-    std::fill(slack, slack + columns, SLACK_NONE);
-    std::fill(used, used + columns, std::uint8_t{0});
-    do {
-        used[column0]            = 1;
-        const std::int32_t row0  = owner[column0];
-        const std::int64_t* line = &cost_[static_cast<std::size_t>((row0 - 1) * m)];
-        const std::int64_t base  = u[row0];
-        std::int64_t delta       = SLACK_NONE;
-        std::int32_t column1     = 0;
-        for (std::int32_t column = 1; column <= m; ++column) {
-            if (used[column]) {
-                continue;
-            }
-            const std::int64_t reduced = line[column - 1] - base - v[column];
-            if (reduced < slack[column]) {
-                slack[column] = reduced;
-                way[column]   = column0;
-            }
-            if (slack[column] < delta) {
-                delta   = slack[column];
-                column1 = column;
-            }
-        }
-        for (std::int32_t column = 0; column <= m; ++column) {
-            if (used[column]) {
-                u[owner[column]] += delta;
-                v[column] -= delta;
-            } else {
-                slack[column] -= delta;
-            }
-        }
-        column0 = column1;
-    } while (owner[column0] != 0);
-    // Flip the augmenting path.
-    do {
-        const std::int32_t column1 = way[column0];
-        owner[column0]             = owner[column1];
-        column0                    = column1;
-    } while (column0 != 0);
-}
-
 // The least-cost assignment of the boxes (rows) to distinct goals (columns), by shortest
 // augmenting paths with potentials. Starting from the nearest goals, every cost minus the
 // potentials is at least 0 and 0 on the pairs taken, as the searches need; only the boxes left
@@ -242,7 +182,8 @@ std::int32_t LowerBound::cheapestAssignment() {
     prepareAssignment();
     takeNearestGoals();
     for (const std::int32_t row : rowsLeft_) {
-        augment(row);
+        path_.augment(cost_.data(), m, row, rowPotential_.data(), columnPotential_.data(),
+                      columnRow_.data());
     }
     // The total of the assignment found.
     std::int64_t total = 0;

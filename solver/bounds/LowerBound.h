@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "solver/bounds/AugmentingPath.h"
 #include "solver/bounds/DeadBound.h"
 #include "solver/bounds/LayoutCache.h"
 #include "solver/positions/StaticLevel.h"
@@ -67,7 +68,6 @@ class LowerBound {
     std::int32_t cheapestAssignment();
     void prepareAssignment();
     void takeNearestGoals();
-    void augment(std::int32_t row);
 
     static constexpr std::uint16_t NO_PATH = 0xFFFF;
 
@@ -93,9 +93,8 @@ class LowerBound {
     LayoutCache layouts_;
 
     // Working arrays of the assignment, reused by every call: the boxes (by floor number), the
-    // rows left over from the nearest goals, the costs, the potentials, the row of each column
-    // (0: none), and per column of one search its way back, its least slack and whether it is
-    // used.
+    // rows left over from the nearest goals, the goals taken by the nearest ones, the costs, the
+    // potentials, the row of each column (0: none), and the augmenting path's own.
     std::vector<std::int32_t> boxes_;
     std::vector<std::int32_t> rowsLeft_;
     std::vector<std::uint8_t> goalTaken_;
@@ -103,9 +102,7 @@ class LowerBound {
     std::vector<std::int64_t> rowPotential_;
     std::vector<std::int64_t> columnPotential_;
     std::vector<std::int32_t> columnRow_;
-    std::vector<std::int32_t> way_;
-    std::vector<std::int64_t> minSlack_;
-    std::vector<std::uint8_t> used_;
+    AugmentingPath path_;
 };
 
 } // namespace goalbox
