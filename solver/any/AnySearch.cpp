@@ -59,7 +59,7 @@ void AnySearch::queue(std::uint32_t entry, const std::uint64_t* key, std::int32_
     std::int64_t priority = std::int64_t{estimate} * settings_.estimateWeight +
                             std::int64_t{pushes_[entry]} * settings_.pathWeight;
     std::size_t cell = 0;
-    if (order_.usable()) {
+    if (settings_.followOrder && order_.usable()) {
         const PackingOrder::Guide guide = order_.guide(key);
         priority +=
             std::int64_t{guide.nextPushes == PackingOrder::BLOCKED ? settings_.blockedPenalty

@@ -34,6 +34,8 @@ struct AnySettings {
     // cell, and each goal packed lowers the priority by packedWeight.
     bool featureCells         = true;
     std::int32_t packedWeight = 100;
+    // Whether the packing order guides the search at all.
+    bool followOrder = true;
     // The expansions after which the search gives up; 0: none.
     std::uint64_t expansionLimit = 0;
 };
