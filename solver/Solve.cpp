@@ -9,6 +9,7 @@
 #include "solver/SolveControl.h"
 #include "solver/bounds/LowerBound.h"
 #include "solver/exact/RouteSearch.h"
+#include "solver/exact/SearchTuning.h"
 #include "solver/positions/PushGenerator.h"
 #include "solver/positions/StaticLevel.h"
 
@@ -34,10 +35,13 @@ std::int32_t solve(Board board, std::vector<SolutionStep>& solution) {
 
 std::int32_t solve(Board board, std::vector<SolutionStep>& solution, const SolveLimits& limits,
                    SolveStats* stats) {
-    SolveStats localStats;
-    SolveStats& figures = stats != nullptr ? *stats : localStats;
-    figures             = SolveStats{};
-    SolveControl control(limits, figures);
+    return solveTuned(std::move(board), solution, limits, SearchTuning{}, stats);
+}
+
+std::int32_t solveTuned(Board board, std::vector<SolutionStep>& solution, const SolveLimits& limits,
+                        const SearchTuning& tuning, SolveStats* stats) {
+    SolveControl control(limits, stats);
+    SolveStats& figures = control.stats();
 
     // 1. A solved board: the first pass enters the root and ends there.
     if (board.isSolved()) {
@@ -55,9 +59,8 @@ std::int32_t solve(Board board, std::vector<SolutionStep>& solution, const Solve
     const StaticLevel level(board);
     LowerBound bound(level);
     PushGenerator generator(board, level);
-    std::vector<std::uint64_t> startKey(static_cast<std::size_t>(level.keyWords));
-    level.keyOf(board, startKey.data());
-    RouteSearch search(level, bound, generator, control);
+    const std::vector<std::uint64_t> startKey = level.keyOf(board);
+    RouteSearch search(level, bound, generator, control, tuning);
     return search.run(startKey.data(), isTrapped(board), board.steps, solution);
 }
 

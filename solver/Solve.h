@@ -37,9 +37,6 @@ struct SolveLimits {
     // Empty: nothing. Otherwise told where the search stands whenever the bound rises, when it
     // is reached, and now and then in between.
     std::function<void(const SolveProgress&)> onProgress;
-    // The expansions after which a long search first adds a table of the positions near the end
-    // (it grows again after four times as many each time); tests set it low. 0: never.
-    std::uint64_t endTableAfter = 100000;
 };
 
 // Figures of one search, for the bench.

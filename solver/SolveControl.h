@@ -12,7 +12,14 @@ namespace goalbox {
 // request and the progress report, and the figures they keep in stats.
 class SolveControl {
   public:
-    SolveControl(const SolveLimits& limits, SolveStats& stats) : limits_(limits), stats_(stats) {}
+    // The figures go into stats when given, else into the control's own; either way they start
+    // from SolveStats{}.
+    SolveControl(const SolveLimits& limits, SolveStats* stats)
+        : limits_(limits), stats_(stats != nullptr ? *stats : ownStats_) {
+        stats_ = SolveStats{};
+    }
+    SolveControl(const SolveControl&)            = delete;
+    SolveControl& operator=(const SolveControl&) = delete;
 
     // Records the peak and gives up with std::bad_alloc once bytes pass the budget; unwinding
     // releases everything the search holds.
@@ -59,6 +66,7 @@ class SolveControl {
     static constexpr std::uint32_t STOP_CHECK_INTERVAL = 1024;
 
     const SolveLimits& limits_;
+    SolveStats ownStats_;
     SolveStats& stats_;
     std::uint32_t turnsUntilCheck_ = STOP_CHECK_INTERVAL;
 };

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "solver/bounds/DeadBound.h"
 #include "solver/positions/GentleGrowth.h"
-#include "solver/positions/PushBetween.h"
 
 namespace goalbox {
 
@@ -49,7 +49,7 @@ void AnySearch::narrowToCorral() {
 bool AnySearch::isDeadAfterPush(const Push& push) {
     const std::int32_t to   = level_.floorIndex[static_cast<std::size_t>(push.to)];
     const std::int32_t from = level_.floorIndex[static_cast<std::size_t>(push.from)];
-    return bound_.nearestPushes(to) == LowerBound::DEAD || !loneBoxes_.canReachGoal(to, from) ||
+    return bound_.nearestPushes(to) == BOUND_DEAD || !loneBoxes_.canReachGoal(to, from) ||
            frozenBoxes_.isFrozenOffGoal(childKey_.data(), push.to) ||
            subsets_.isDeadAfterPush(childKey_.data(), to, from);
 }
@@ -109,7 +109,7 @@ bool AnySearch::expand(std::uint32_t entry, bool trapped) {
         }
         const std::int32_t estimate =
             assignment_.afterPush(from, level_.floorIndex[static_cast<std::size_t>(push.to)]);
-        if (estimate == LowerBound::DEAD) {
+        if (estimate == BOUND_DEAD) {
             continue;
         }
         // 3. Stored; solved when every box stands on a goal.
@@ -130,7 +130,7 @@ bool AnySearch::expand(std::uint32_t entry, bool trapped) {
 void AnySearch::route(std::uint32_t solved, std::vector<SolutionStep>& pushes) const {
     const std::size_t before = pushes.size();
     for (std::uint32_t entry = solved; parent_[entry] != NONE; entry = parent_[entry]) {
-        pushes.push_back(pushBetween(level_, store_.key(parent_[entry]), store_.key(entry)));
+        pushes.push_back(level_.pushBetween(store_.key(parent_[entry]), store_.key(entry)));
     }
     std::reverse(pushes.begin() + static_cast<std::ptrdiff_t>(before), pushes.end());
 }
@@ -140,7 +140,7 @@ AnySearch::Outcome AnySearch::run(const std::uint64_t* startKey, bool startTrapp
     SolveStats& stats = control_.stats();
     // 1. The start, unless it cannot be solved.
     const std::int32_t estimate = bound_.estimate(startKey);
-    if (estimate == LowerBound::DEAD) {
+    if (estimate == BOUND_DEAD) {
         return NO_ROUTE;
     }
     const std::uint32_t start =

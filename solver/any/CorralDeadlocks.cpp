@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "solver/bounds/DeadBound.h"
+
 namespace goalbox {
 
 CorralDeadlocks::CorralDeadlocks(const StaticLevel& level, const LowerBound& bound,
@@ -21,8 +23,7 @@ bool CorralDeadlocks::isDead(const std::uint64_t* key, const Corrals& corrals) {
     for (std::int32_t part = 0; part < parts; ++part) {
         corrals.fence(key, part, fence_);
         const bool offGoal = std::any_of(fence_.begin(), fence_.end(), [this](std::int32_t box) {
-            return level_.goal[static_cast<std::size_t>(
-                       level_.floorCells[static_cast<std::size_t>(box)])] == 0;
+            return !level_.isGoalFloor(box);
         });
         if (!offGoal || fence_.empty() || fence_.size() > MAX_FENCE) {
             continue; // nothing to bring onto goals, or too large a search
@@ -57,10 +58,8 @@ bool CorralDeadlocks::opensOrSolves(const std::uint64_t* key, std::int32_t playe
         }
     }
     bool allOnGoals = true;
-    level_.forEachBox(key, [&](std::int32_t box) {
-        allOnGoals = allOnGoals && level_.goal[static_cast<std::size_t>(
-                                       level_.floorCells[static_cast<std::size_t>(box)])] != 0;
-    });
+    level_.forEachBox(
+        key, [&](std::int32_t box) { allOnGoals = allOnGoals && level_.isGoalFloor(box); });
     return allOnGoals;
 }
 
@@ -95,8 +94,7 @@ bool CorralDeadlocks::fenceIsDead(const std::uint64_t* key, std::int32_t player)
             level_.applyPush(child_.data(), push.from, push.to);
             const std::int32_t to   = level_.floorIndex[static_cast<std::size_t>(push.to)];
             const std::int32_t from = level_.floorIndex[static_cast<std::size_t>(push.from)];
-            if (bound_.nearestPushes(to) == LowerBound::DEAD ||
-                !loneBoxes_.canReachGoal(to, from) ||
+            if (bound_.nearestPushes(to) == BOUND_DEAD || !loneBoxes_.canReachGoal(to, from) ||
                 frozenBoxes_.isFrozenOffGoal(child_.data(), push.to)) {
                 continue;
             }

@@ -129,9 +129,7 @@ std::int32_t Corrals::narrowingPushes(const std::uint64_t* key, std::int32_t par
     }
     if (!mustChange && goalsMustFill_) {
         for (std::int32_t f = 0; f < level_.floorCount && !mustChange; ++f) {
-            mustChange =
-                isInPart(f, part) && level_.goal[static_cast<std::size_t>(
-                                         level_.floorCells[static_cast<std::size_t>(f)])] != 0;
+            mustChange = isInPart(f, part) && level_.isGoalFloor(f);
         }
     }
     return mustChange ? pushes : -1;

@@ -77,8 +77,7 @@ class Corrals {
     bool isFenceBox(const std::uint64_t* key, std::int32_t floor, std::int32_t part) const;
     std::int32_t narrowingPushes(const std::uint64_t* key, std::int32_t part) const;
     std::int32_t neighbour(std::int32_t floor, std::int32_t dir) const {
-        return level_.floorNeighbours[static_cast<std::size_t>(floor) * DIR_COUNT +
-                                      static_cast<std::size_t>(dir)];
+        return level_.floorNeighbour(floor, dir);
     }
 
     const StaticLevel& level_;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "solver/bounds/AugmentingPath.h"
+#include "solver/bounds/DeadBound.h"
 #include "solver/bounds/LowerBound.h"
 #include "solver/positions/StaticLevel.h"
 
@@ -21,14 +23,12 @@ namespace goalbox {
 // the assignment the cheapest one.
 class GoalAssignment {
   public:
-    static constexpr std::int32_t DEAD = LowerBound::DEAD;
-
     GoalAssignment(const StaticLevel& level, const LowerBound& pushes);
 
-    // The assignment of the position of key; its total, or DEAD when there is none.
+    // The assignment of the position of key; its total, or BOUND_DEAD when there is none.
     std::int32_t assign(const std::uint64_t* key);
     // The total after the box on floor cell from (a box of the position assigned last) moved to
-    // floor cell to; the position assigned stays as it was. DEAD when there is none.
+    // floor cell to; the position assigned stays as it was. BOUND_DEAD when there is none.
     std::int32_t afterPush(std::int32_t from, std::int32_t to);
 
     std::uint64_t memoryBytes() const;
@@ -56,9 +56,7 @@ class GoalAssignment {
     State assigned_;
     bool dead_ = false;
     State repaired_;
-    std::vector<std::int64_t> minSlack_;
-    std::vector<std::int32_t> way_;
-    std::vector<std::uint8_t> used_;
+    AugmentingPath path_;
 };
 
 } // namespace goalbox

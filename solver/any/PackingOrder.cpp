@@ -12,8 +12,7 @@ PackingOrder::PackingOrder(const StaticLevel& level, const std::uint64_t* startK
     std::vector<std::int32_t> goals;
     for (std::int32_t f = 0; f < level.floorCount; ++f) {
         startBox_[static_cast<std::size_t>(f)] = level.hasBox(startKey, f) ? 1 : 0;
-        if (level.goal[static_cast<std::size_t>(level.floorCells[static_cast<std::size_t>(f)])] !=
-            0) {
+        if (level.isGoalFloor(f)) {
             goals.push_back(f);
         }
     }

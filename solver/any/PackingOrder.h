@@ -50,8 +50,7 @@ class PackingOrder {
     void groupByRooms();
     void measureNextPushes();
     std::int32_t neighbour(std::int32_t floor, std::int32_t dir) const {
-        return level_.floorNeighbours[static_cast<std::size_t>(floor) * DIR_COUNT +
-                                      static_cast<std::size_t>(dir)];
+        return level_.floorNeighbour(floor, dir);
     }
 
     const StaticLevel& level_;

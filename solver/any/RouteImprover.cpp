@@ -4,7 +4,6 @@
 #include <cstddef>
 
 #include "solver/positions/CountedBuckets.h"
-#include "solver/positions/PushBetween.h"
 
 namespace goalbox {
 
@@ -103,7 +102,7 @@ bool RouteImprover::shortcut(std::size_t first, std::size_t last, bool trapped,
                 replacement.clear();
                 for (std::uint32_t e = entry; parent_[e] != PositionStore::NONE; e = parent_[e]) {
                     replacement.push_back(
-                        pushBetween(level_, store_.key(parent_[e]), store_.key(e)));
+                        level_.pushBetween(store_.key(parent_[e]), store_.key(e)));
                 }
                 std::reverse(replacement.begin(), replacement.end());
                 return true;

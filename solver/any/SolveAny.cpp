@@ -75,10 +75,8 @@ std::vector<AnySettings> anySchedule() {
 std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
                           const SolveLimits& limits, SolveStats* stats,
                           const std::vector<AnySettings>& schedule) {
-    SolveStats localStats;
-    SolveStats& figures = stats != nullptr ? *stats : localStats;
-    figures             = SolveStats{};
-    SolveControl control(limits, figures);
+    SolveControl control(limits, stats);
+    SolveStats& figures = control.stats();
     if (board.isSolved()) {
         figures.statesStored = 1;
         return board.steps;
@@ -87,9 +85,8 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
     const StaticLevel level(board);
     LowerBound bound(level);
     PushGenerator generator(board, level);
-    std::vector<std::uint64_t> startKey(static_cast<std::size_t>(level.keyWords));
-    level.keyOf(board, startKey.data());
-    const bool startTrapped = isTrapped(board);
+    const std::vector<std::uint64_t> startKey = level.keyOf(board);
+    const bool startTrapped                   = isTrapped(board);
     BoxSubsets subsets(level, bound, board.boxCount);
     addSubsetTables(subsets, level);
     const LoneBoxes loneBoxes(level);

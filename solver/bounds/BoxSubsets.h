@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "solver/bounds/DeadBound.h"
 #include "solver/bounds/LowerBound.h"
 #include "solver/positions/StaticLevel.h"
 
@@ -38,9 +39,9 @@ class BoxSubsets {
   public:
     static constexpr std::int32_t MAX_PAIR_FLOOR   = 128;
     static constexpr std::int32_t MAX_TRIPLE_FLOOR = 96;
-    // The tests of dead triples and quadruples after a push keep cells in one word.
-    static constexpr std::int32_t MAX_MASK_FLOOR = 64;
-    static constexpr std::int32_t DEAD           = 1 << 28; // as LowerBound::DEAD
+    // The tests of dead triples and quadruples after a push keep cells in one word, and read
+    // the boxes of a key as one (StaticLevel::boxSet).
+    static constexpr std::int32_t MAX_MASK_FLOOR = StaticLevel::ONE_WORD_FLOOR;
 
     // No tables yet: a search adds them as it grows, since setting them up takes longer than
     // most small searches take. Each table added makes the bound grow; it stays consistent.
@@ -66,10 +67,7 @@ class BoxSubsets {
     bool triplesAreWhole() const { return boxCount_ == 3; }
     // The positions a table of sets of size boxes holds: sets times player cells.
     std::uint64_t tableSize(std::int32_t size) const {
-        return binom_.empty()
-                   ? 0
-                   : binom_[boxCellCount_ * BINOM_STRIDE + static_cast<std::size_t>(size)] *
-                         floorCount_;
+        return binom_.empty() ? 0 : setCount(static_cast<std::size_t>(size)) * floorCount_;
     }
 
     // Adds the table of dead box quadruples (levels of up to MAX_MASK_FLOOR floor cells):
@@ -89,8 +87,8 @@ class BoxSubsets {
     bool isDead(const std::uint64_t* key, std::int32_t player) const;
 
     // The largest of the set bounds of key with the player on floor cell player (-1: off the
-    // floor, which only a start position can be); 0 without a table, DEAD when a set cannot be
-    // solved.
+    // floor, which only a start position can be); 0 without a table, BOUND_DEAD when a set cannot
+    // be solved.
     std::int32_t bound(const std::uint64_t* key, std::int32_t player) const;
 
     std::uint64_t memoryBytes() const;
@@ -101,13 +99,37 @@ class BoxSubsets {
     bool isBoxCell(std::int32_t floor) const {
         return rankTerm_[static_cast<std::size_t>(floor) * BINOM_STRIDE] != 0;
     }
+    // The number of sets of size box cells.
+    std::size_t setCount(std::size_t size) const {
+        return static_cast<std::size_t>(binom_[boxCellCount_ * BINOM_STRIDE + size]);
+    }
     std::size_t rankOf(const std::int32_t* sorted, std::int32_t size) const;
     std::size_t pairRank(std::int32_t a, std::int32_t b) const;
     std::size_t tripleRank(std::int32_t a, std::int32_t b, std::int32_t c) const;
     std::size_t quadRank(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) const;
+    bool allOnGoals(const std::int32_t* set, std::int32_t size) const;
     std::uint64_t tripleDeadCells(std::size_t rank) const;
     std::vector<std::int32_t> setsInRankOrder(std::size_t sets, std::size_t size) const;
+    std::vector<std::int32_t> pullStands() const;
+
+    // The backward search of the table of sets of SIZE cells: its start, one step of it, and
+    // the whole table.
+    template <std::int32_t SIZE>
+    std::vector<std::uint32_t> goalStates(const std::vector<std::int32_t>& cells,
+                                          std::vector<std::uint8_t>& steps) const;
+    template <std::int32_t SIZE>
+    void stepBack(const std::vector<std::int32_t>& cells, const std::vector<std::int32_t>& stands,
+                  const std::vector<std::uint32_t>& layer, std::uint8_t stepsThere,
+                  std::vector<std::uint8_t>& steps, std::vector<std::uint32_t>& nextLayer) const;
     template <std::int32_t SIZE> std::vector<std::uint8_t> fewestSteps() const;
+
+    void recordFailingTriples();
+    std::vector<std::uint16_t> solvableRegions(const std::vector<std::int32_t>& cells,
+                                               const std::vector<std::uint8_t>& regions,
+                                               const std::vector<std::uint8_t>& regionCount) const;
+    void recordDeadQuadruples(const std::vector<std::int32_t>& cells,
+                              const std::vector<std::uint8_t>& regions,
+                              const std::vector<std::uint16_t>& solvable);
     std::uint8_t wholeSteps(const std::uint64_t* key, std::int32_t player) const;
 
     const StaticLevel& level_;
@@ -132,12 +154,13 @@ class BoxSubsets {
     // Per pair: the third cells that make a triple with it that cannot be solved for some player
     // cell where the pair can.
     std::vector<std::uint64_t> thirdCells_;
-    // Per quadruple: the player cells where it cannot be solved and none of its triples or pairs
-    // fails already; per pair, the third cells of such quadruples, and per triple, the fourth.
-    std::size_t quadCount_ = 0;
-    std::vector<std::uint64_t> quadDead_;
-    std::vector<std::uint64_t> quadThirds_;
-    std::vector<std::uint64_t> quadFourths_;
+    // The quadruples that fail where none of their triples or pairs does, empty until added.
+    struct DeadQuadruples {
+        std::vector<std::uint64_t> players; // per quadruple: the player cells where it fails
+        std::vector<std::uint64_t> thirds;  // per pair: the third cells of such quadruples
+        std::vector<std::uint64_t> fourths; // per triple: their fourth cells
+    };
+    DeadQuadruples deadQuads_;
 };
 
 } // namespace goalbox

@@ -8,25 +8,19 @@
 namespace goalbox {
 
 EndTable::EndTable(const StaticLevel& level, std::int32_t boxCount)
-    : level_(level), store_(level.keyWords), before_(static_cast<std::size_t>(level.keyWords)),
-      probe_(static_cast<std::size_t>(level.keyWords)),
+    : level_(level), store_(level.keyWords), settling_(static_cast<std::size_t>(level.keyWords)),
+      earlier_(static_cast<std::size_t>(level.keyWords)),
       walkLength_(static_cast<std::size_t>(level.floorCount), -1) {
-    std::int32_t goals = 0;
-    for (const CellIndex cell : level.floorCells) {
-        goals += level.goal[static_cast<std::size_t>(cell)];
-    }
-    usable_ = boxCount > 0 && goals == boxCount;
+    usable_ = boxCount > 0 && static_cast<std::int32_t>(level.goalFloors.size()) == boxCount;
 }
 
 // True when a push can leave the player on floor: a box beside it with floor behind it, the
 // cell the push came from.
 bool EndTable::leftByPush(const std::uint64_t* boxes, std::int32_t floor) const {
     for (std::int32_t d = 0; d < DIR_COUNT; ++d) {
-        const auto at     = static_cast<std::size_t>(floor) * DIR_COUNT;
-        const auto beside = level_.floorNeighbours[at + static_cast<std::size_t>(d)];
-        const auto behind =
-            level_
-                .floorNeighbours[at + static_cast<std::size_t>(reverse(static_cast<Direction>(d)))];
+        const std::int32_t beside = level_.floorNeighbour(floor, d);
+        const std::int32_t behind =
+            level_.floorNeighbour(floor, reverse(static_cast<Direction>(d)));
         if (beside != NO_FLOOR && behind != NO_FLOOR && hasBox(boxes, beside)) {
             return true;
         }
@@ -57,19 +51,16 @@ void EndTable::offer(const std::uint64_t* key, std::int32_t steps) {
 // The solved positions: every box on a goal, the player on any cell a push can leave it on.
 void EndTable::seed() {
     seeded_ = true;
-    std::fill(probe_.begin(), probe_.end(), 0);
-    for (std::int32_t f = 0; f < level_.floorCount; ++f) {
-        if (level_.goal[static_cast<std::size_t>(level_.floorCells[static_cast<std::size_t>(f)])] !=
-            0) {
-            probe_[static_cast<std::size_t>(f / 64)] |= std::uint64_t{1} << (f % 64);
-        }
+    std::fill(earlier_.begin(), earlier_.end(), 0);
+    for (const std::int32_t goal : level_.goalFloors) {
+        level_.addBox(earlier_.data(), goal);
     }
-    const std::vector<std::uint64_t> solved = probe_;
+    const std::vector<std::uint64_t> solved = earlier_;
     for (std::int32_t f = 0; f < level_.floorCount; ++f) {
         if (!hasBox(solved.data(), f) && leftByPush(solved.data(), f)) {
-            std::copy(solved.begin(), solved.end(), probe_.begin());
-            level_.setPlayer(probe_.data(), level_.floorCells[static_cast<std::size_t>(f)]);
-            offer(probe_.data(), 0);
+            std::copy(solved.begin(), solved.end(), earlier_.begin());
+            level_.setPlayer(earlier_.data(), level_.floorCells[static_cast<std::size_t>(f)]);
+            offer(earlier_.data(), 0);
         }
     }
 }
@@ -77,22 +68,19 @@ void EndTable::seed() {
 // Undoes every push that can have led to entry and offers the positions before it.
 void EndTable::settle(std::uint32_t entry) {
     const std::int32_t steps = steps_[entry];
-    std::copy(store_.key(entry), store_.key(entry) + level_.keyWords, before_.begin());
-    const std::int32_t q = level_.playerFloor(before_.data());
+    std::copy(store_.key(entry), store_.key(entry) + level_.keyWords, settling_.begin());
+    const std::int32_t q = level_.playerFloor(settling_.data());
     for (std::int32_t d = 0; d < DIR_COUNT; ++d) {
-        const auto at          = static_cast<std::size_t>(q) * DIR_COUNT;
-        const std::int32_t box = level_.floorNeighbours[at + static_cast<std::size_t>(d)];
-        const std::int32_t from =
-            level_
-                .floorNeighbours[at + static_cast<std::size_t>(reverse(static_cast<Direction>(d)))];
-        if (box == NO_FLOOR || from == NO_FLOOR || !hasBox(before_.data(), box) ||
-            hasBox(before_.data(), from)) {
+        const std::int32_t box  = level_.floorNeighbour(q, d);
+        const std::int32_t from = level_.floorNeighbour(q, reverse(static_cast<Direction>(d)));
+        if (box == NO_FLOOR || from == NO_FLOOR || !hasBox(settling_.data(), box) ||
+            hasBox(settling_.data(), from)) {
             continue;
         }
         // The boxes before the push: the pushed one back on q.
-        std::copy(before_.begin(), before_.end(), probe_.begin());
-        probe_[static_cast<std::size_t>(box / 64)] &= ~(std::uint64_t{1} << (box % 64));
-        probe_[static_cast<std::size_t>(q / 64)] |= std::uint64_t{1} << (q % 64);
+        std::copy(settling_.begin(), settling_.end(), earlier_.begin());
+        level_.removeBox(earlier_.data(), box);
+        level_.addBox(earlier_.data(), q);
         // The walk to the cell the push came from, from every cell of its area.
         std::fill(walkLength_.begin(), walkLength_.end(), -1);
         walkQueue_.clear();
@@ -102,18 +90,16 @@ void EndTable::settle(std::uint32_t entry) {
             const std::int32_t p = walkQueue_[head];
             const std::int32_t w = walkLength_[static_cast<std::size_t>(p)];
             for (std::int32_t e = 0; e < DIR_COUNT; ++e) {
-                const std::int32_t next =
-                    level_.floorNeighbours[static_cast<std::size_t>(p) * DIR_COUNT +
-                                           static_cast<std::size_t>(e)];
+                const std::int32_t next = level_.floorNeighbour(p, e);
                 if (next != NO_FLOOR && walkLength_[static_cast<std::size_t>(next)] < 0 &&
-                    !hasBox(probe_.data(), next)) {
+                    !hasBox(earlier_.data(), next)) {
                     walkLength_[static_cast<std::size_t>(next)] = w + 1;
                     walkQueue_.push_back(next);
                 }
             }
-            if (leftByPush(probe_.data(), p)) {
-                level_.setPlayer(probe_.data(), level_.floorCells[static_cast<std::size_t>(p)]);
-                offer(probe_.data(), steps + w + 1);
+            if (leftByPush(earlier_.data(), p)) {
+                level_.setPlayer(earlier_.data(), level_.floorCells[static_cast<std::size_t>(p)]);
+                offer(earlier_.data(), steps + w + 1);
             }
         }
     }
@@ -172,7 +158,7 @@ std::int32_t EndTable::bound(const std::uint64_t* key) const {
     if (entry != PositionStore::NONE && steps_[entry] <= radius_) {
         return steps_[entry];
     }
-    return complete_ ? DEAD : radius_ + 1;
+    return complete_ ? BOUND_DEAD : radius_ + 1;
 }
 
 std::uint64_t EndTable::memoryBytes() const {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "solver/bounds/DeadBound.h"
 #include "solver/positions/PositionStore.h"
 #include "solver/positions/StaticLevel.h"
 
@@ -32,8 +33,6 @@ namespace goalbox {
 // The table is built only where the solved boxes are known: as many boxes as goals.
 class EndTable {
   public:
-    static constexpr std::int32_t DEAD = INT32_MAX;
-
     EndTable(const StaticLevel& level, std::int32_t boxCount);
 
     bool usable() const { return usable_; }
@@ -48,7 +47,7 @@ class EndTable {
     // when the bound grew.
     bool grow(std::uint64_t positions, std::uint64_t maxBytes, const std::function<bool()>& stop);
 
-    // A lower bound on the steps from the position of key to a solved position; DEAD for a
+    // A lower bound on the steps from the position of key to a solved position; BOUND_DEAD for a
     // position that cannot be solved. 0 while the table is empty.
     std::int32_t bound(const std::uint64_t* key) const;
 
@@ -79,9 +78,11 @@ class EndTable {
     std::size_t taking_        = 0;
     std::uint64_t bucketBytes_ = 0;
 
-    // Working arrays of one settling: the key before the push, the walk's queue and lengths.
-    std::vector<std::uint64_t> before_;
-    std::vector<std::uint64_t> probe_;
+    // Working arrays of one settling: the key of the entry being settled (the position after
+    // the push being undone), the key of the position before that push (with the player on each
+    // cell it can walk from in turn; in seed, a solved position), the walk's queue and lengths.
+    std::vector<std::uint64_t> settling_;
+    std::vector<std::uint64_t> earlier_;
     std::vector<std::int32_t> walkQueue_;
     std::vector<std::int32_t> walkLength_; // per floor number, -1 unreached
 };

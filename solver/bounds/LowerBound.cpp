@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 
 namespace goalbox {
 
@@ -12,20 +11,14 @@ namespace {
 // most 32767 boxes times 65534 pushes stays far below it), so a least total at or above it
 // means that no assignment uses reachable goals only.
 constexpr std::int64_t UNREACHABLE = std::int64_t{1} << 40;
-constexpr std::int64_t SLACK_NONE  = std::numeric_limits<std::int64_t>::max() / 4;
 
 } // namespace
 
 LowerBound::LowerBound(const StaticLevel& level)
     : level_(level), floorCount_(static_cast<std::size_t>(level.floorCount)) {
-    // 1. The goals, by floor number.
-    std::vector<std::int32_t> goalFloors;
-    for (std::int32_t f = 0; f < level.floorCount; ++f) {
-        if (level.goal[static_cast<std::size_t>(level.floorCells[static_cast<std::size_t>(f)])]) {
-            goalFloors.push_back(f);
-        }
-    }
-    goalCount_ = static_cast<std::int32_t>(goalFloors.size());
+    // 1. The goals, numbered in floor order.
+    const std::vector<std::int32_t>& goalFloors = level.goalFloors;
+    goalCount_                                  = static_cast<std::int32_t>(goalFloors.size());
 
     // 2. The pushes backwards: for each floor cell the cells a box can be pushed to it from.
     std::vector<std::array<std::int32_t, DIR_COUNT>> from(floorCount_);
@@ -77,7 +70,6 @@ LowerBound::LowerBound(const StaticLevel& level)
     }
     goalTaken_.assign(static_cast<std::size_t>(goalCount_), 0);
     rememberedKey_.assign(static_cast<std::size_t>(level.keyWords), 0);
-    layoutCache_.assign(std::size_t{1} << (64 - cacheShift_), LayoutSlot{0, 0});
     // The same push counts by floor cell, for the rows of an assignment.
     byFloor_.assign(floorCount_ * static_cast<std::size_t>(goalCount_), NO_PATH);
     for (std::int32_t g = 0; g < goalCount_; ++g) {
@@ -96,7 +88,7 @@ std::int32_t LowerBound::nearestSum(const std::uint64_t* key) const {
         dead                  = dead || d == NO_PATH;
         sum += d;
     });
-    return dead ? DEAD : sum;
+    return dead ? BOUND_DEAD : sum;
 }
 
 std::int32_t LowerBound::estimate(const std::uint64_t* key) {
@@ -122,35 +114,11 @@ std::int32_t LowerBound::estimate(const std::uint64_t* key) {
     for (const std::int32_t f : boxes_) {
         goalTaken_[static_cast<std::size_t>(nearestGoal_[static_cast<std::size_t>(f)])] = 0;
     }
-    std::int32_t total = dead ? DEAD : sum;
+    std::int32_t total = dead ? BOUND_DEAD : sum;
     if (!dead && !nearestDistinct) {
-        // The assignment depends on the boxes alone: a cache of recent box layouts spares it
-        // for the positions that share one (the player elsewhere).
-        std::uint64_t layout        = 0x9e3779b97f4a7c15ULL;
-        const std::int32_t boxWords = (level_.floorCount + 63) / 64;
-        for (std::int32_t w = 0; w < boxWords; ++w) {
-            std::uint64_t bits = key[w];
-            if (w == level_.floorCount / 64) {
-                bits &= (std::uint64_t{1} << (level_.floorCount % 64)) - 1;
-            }
-            layout = (layout ^ bits) * 0xff51afd7ed558ccdULL;
-            layout ^= layout >> 29;
-        }
-        const std::uint64_t tag = layout | 1; // 0 marks an empty slot
-        LayoutSlot& slot        = layoutCache_[layout >> cacheShift_];
-        if (slot.tag == tag) {
-            total = slot.total;
-        } else {
-            total = assign();
-            slot  = LayoutSlot{tag, total};
-            // A cache much smaller than the layouts met is doubled (and starts afresh).
-            if (++missesSinceGrowth_ > 2 * layoutCache_.size() &&
-                cacheShift_ > 64 - MAX_CACHE_BITS) {
-                --cacheShift_;
-                layoutCache_.assign(std::size_t{1} << (64 - cacheShift_), LayoutSlot{0, 0});
-                missesSinceGrowth_ = 0;
-            }
-        }
+        // 2. The assignment depends on the boxes alone: the cache of recent layouts spares it
+        //    for the positions that share one.
+        total = layouts_.totalOf(layoutHash(key), [this] { return cheapestAssignment(); });
     }
     std::copy(key, key + level_.keyWords, rememberedKey_.begin());
     rememberedTotal_ = total;
@@ -158,103 +126,74 @@ std::int32_t LowerBound::estimate(const std::uint64_t* key) {
     return total;
 }
 
-// The least-cost assignment of the boxes (rows) to distinct goals (columns), by shortest
-// augmenting paths with potentials; arrays count from 1, column 0 is the starting point of each
-// search. To start, each box takes its nearest goal while that is free, with its row potential
-// at that distance: every cost minus the potentials is then at least 0 and 0 on the pairs
-// taken, as the searches need. Only the boxes left over are searched for, usually one or two.
-std::int32_t LowerBound::assign() {
-    const auto n         = static_cast<std::int32_t>(boxes_.size());
-    const std::int32_t m = goalCount_;
-    if (n > m) {
-        return DEAD;
+// A hash of the boxes of key, for the cache of layouts.
+std::uint64_t LowerBound::layoutHash(const std::uint64_t* key) const {
+    std::uint64_t layout = 0x9e3779b97f4a7c15ULL;
+    for (std::int32_t w = 0; w < level_.boxWords; ++w) {
+        layout = (layout ^ level_.boxWord(key, w)) * 0xff51afd7ed558ccdULL;
+        layout ^= layout >> 29;
     }
-    const auto columns = static_cast<std::size_t>(m) + 1;
-    // The costs, one row of m per box.
-    cost_.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(m));
-    std::int64_t* cost = cost_.data();
-    for (std::int32_t row = 0; row < n; ++row) {
-        const std::uint16_t* from =
-            &byFloor_[static_cast<std::size_t>(boxes_[static_cast<std::size_t>(row)]) *
-                      static_cast<std::size_t>(m)];
-        for (std::int32_t column = 0; column < m; ++column) {
-            cost[row * m + column] = from[column] == NO_PATH ? UNREACHABLE : from[column];
+    return layout;
+}
+
+// The costs of the boxes of boxes_ (rows, from 1) and the goals (columns, from 1; column 0 is
+// the starting point of each search), and the working arrays of the assignment.
+void LowerBound::prepareAssignment() {
+    const auto n       = boxes_.size();
+    const auto m       = static_cast<std::size_t>(goalCount_);
+    const auto columns = m + 1;
+    cost_.resize(n * m); // one row of m per box
+    for (std::size_t row = 0; row < n; ++row) {
+        const std::uint16_t* from = &byFloor_[static_cast<std::size_t>(boxes_[row]) * m];
+        for (std::size_t column = 0; column < m; ++column) {
+            cost_[row * m + column] = from[column] == NO_PATH ? UNREACHABLE : from[column];
         }
     }
-    rowPotential_.assign(static_cast<std::size_t>(n) + 1, 0);
+    rowPotential_.assign(n + 1, 0);
     columnPotential_.assign(columns, 0);
     columnRow_.assign(columns, 0);
-    way_.resize(columns);
-    minSlack_.resize(columns);
-    used_.resize(columns);
-    std::int64_t* u     = rowPotential_.data();
-    std::int64_t* v     = columnPotential_.data();
-    std::int32_t* owner = columnRow_.data();
-    std::int32_t* way   = way_.data();
-    std::int64_t* slack = minSlack_.data();
-    std::uint8_t* used  = used_.data();
+}
+
+// Each box takes its nearest goal while that is free, with its row potential at that
+// distance; the boxes left over go into rowsLeft_.
+void LowerBound::takeNearestGoals() {
     rowsLeft_.clear();
-    for (std::int32_t row = 1; row <= n; ++row) {
-        const auto box    = static_cast<std::size_t>(boxes_[static_cast<std::size_t>(row) - 1]);
-        u[row]            = nearest_[box];
-        const auto column = static_cast<std::size_t>(nearestGoal_[box]) + 1;
-        if (owner[column] == 0) {
-            owner[column] = row;
+    for (std::size_t row = 1; row <= boxes_.size(); ++row) {
+        const auto box      = static_cast<std::size_t>(boxes_[row - 1]);
+        rowPotential_[row]  = nearest_[box];
+        std::int32_t& owner = columnRow_[static_cast<std::size_t>(nearestGoal_[box]) + 1];
+        if (owner == 0) {
+            owner = static_cast<std::int32_t>(row);
         } else {
-            rowsLeft_.push_back(row);
+            rowsLeft_.push_back(static_cast<std::int32_t>(row));
         }
     }
+}
+
+// The least-cost assignment of the boxes (rows) to distinct goals (columns), by shortest
+// augmenting paths with potentials. Starting from the nearest goals, every cost minus the
+// potentials is at least 0 and 0 on the pairs taken, as the searches need; only the boxes left
+// over are searched for, usually one or two.
+std::int32_t LowerBound::cheapestAssignment() {
+    const std::int32_t m = goalCount_;
+    if (static_cast<std::int32_t>(boxes_.size()) > m) {
+        return BOUND_DEAD;
+    }
+    prepareAssignment();
+    takeNearestGoals();
     for (const std::int32_t row : rowsLeft_) {
-        owner[0]             = row;
-        std::int32_t column0 = 0;
-        std::fill(slack, slack + columns, SLACK_NONE);
-        std::fill(used, used + columns, std::uint8_t{0});
-        do {
-            used[column0]            = 1;
-            const std::int32_t row0  = owner[column0];
-            const std::int64_t* line = &cost[(row0 - 1) * m - 1]; // line[column], column from 1
-            const std::int64_t base  = u[row0];
-            std::int64_t delta       = SLACK_NONE;
-            std::int32_t column1     = 0;
-            for (std::int32_t column = 1; column <= m; ++column) {
-                if (used[column]) {
-                    continue;
-                }
-                const std::int64_t reduced = line[column] - base - v[column];
-                if (reduced < slack[column]) {
-                    slack[column] = reduced;
-                    way[column]   = column0;
-                }
-                if (slack[column] < delta) {
-                    delta   = slack[column];
-                    column1 = column;
-                }
-            }
-            for (std::int32_t column = 0; column <= m; ++column) {
-                if (used[column]) {
-                    u[owner[column]] += delta;
-                    v[column] -= delta;
-                } else {
-                    slack[column] -= delta;
-                }
-            }
-            column0 = column1;
-        } while (owner[column0] != 0);
-        // Flip the augmenting path.
-        do {
-            const std::int32_t column1 = way[column0];
-            owner[column0]             = owner[column1];
-            column0                    = column1;
-        } while (column0 != 0);
+        path_.augment(cost_.data(), m, row, rowPotential_.data(), columnPotential_.data(),
+                      columnRow_.data());
     }
     // The total of the assignment found.
     std::int64_t total = 0;
     for (std::int32_t column = 1; column <= m; ++column) {
-        if (owner[column] != 0) {
-            total += cost[(owner[column] - 1) * m + column - 1];
+        const std::int32_t row = columnRow_[static_cast<std::size_t>(column)];
+        if (row != 0) {
+            total += cost_[static_cast<std::size_t>((row - 1) * m + column - 1)];
         }
     }
-    return total >= UNREACHABLE ? DEAD : static_cast<std::int32_t>(total);
+    return total >= UNREACHABLE ? BOUND_DEAD : static_cast<std::int32_t>(total);
 }
 
 std::int32_t LowerBound::remembered(const std::uint64_t* key) {
@@ -268,8 +207,7 @@ std::uint64_t LowerBound::memoryBytes() const {
     return distances_.capacity() * sizeof(std::uint16_t) +
            nearest_.capacity() * sizeof(std::uint16_t) +
            nearestGoal_.capacity() * sizeof(std::int32_t) +
-           byFloor_.capacity() * sizeof(std::uint16_t) +
-           layoutCache_.capacity() * sizeof(LayoutSlot);
+           byFloor_.capacity() * sizeof(std::uint16_t) + layouts_.memoryBytes();
 }
 
 } // namespace goalbox

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "solver/bounds/AugmentingPath.h"
+#include "solver/bounds/DeadBound.h"
+#include "solver/bounds/LayoutCache.h"
 #include "solver/positions/StaticLevel.h"
 
 namespace goalbox {
@@ -21,36 +24,35 @@ namespace goalbox {
 // never exceeds the steps still needed. It is consistent: one push moves one box by one cell,
 // which lowers that box's count to any goal by at most 1, so the estimate drops by at most 1
 // while the steps grow by at least 1. A box that reaches no goal, or boxes that cannot all be
-// given distinct goals they reach, make the position hopeless: DEAD, and every position after
-// it stays DEAD.
+// given distinct goals they reach, make the position hopeless: BOUND_DEAD, and every position
+// after it stays BOUND_DEAD.
 class LowerBound {
   public:
-    static constexpr std::int32_t DEAD = 1 << 28;
-
     explicit LowerBound(const StaticLevel& level);
 
     // The sum over the boxes of the push count to the nearest goal: weaker, cheap, and never
-    // above estimate. DEAD when some box reaches no goal.
+    // above estimate. BOUND_DEAD when some box reaches no goal.
     std::int32_t nearestSum(const std::uint64_t* key) const;
 
-    // The least total over the assignments of boxes to distinct goals; DEAD when there is none.
+    // The least total over the assignments of boxes to distinct goals; BOUND_DEAD when there is
+    // none.
     std::int32_t estimate(const std::uint64_t* key);
 
     // estimate(key), from what the latest call remembers when it was for the same key.
     std::int32_t remembered(const std::uint64_t* key);
 
-    // The push count from floor cell floor to its nearest goal; DEAD when it reaches none.
+    // The push count from floor cell floor to its nearest goal; BOUND_DEAD when it reaches none.
     std::int32_t nearestPushes(std::int32_t floor) const {
         const std::uint16_t d = nearest_[static_cast<std::size_t>(floor)];
-        return d == NO_PATH ? DEAD : d;
+        return d == NO_PATH ? BOUND_DEAD : d;
     }
 
     // The goals, numbered from 0 in floor order, and the push count from floor cell floor onto
-    // goal goal on the empty board (DEAD when it cannot get there).
+    // goal goal on the empty board (BOUND_DEAD when it cannot get there).
     std::int32_t goalCount() const { return goalCount_; }
     std::int32_t pushesTo(std::int32_t goal, std::int32_t floor) const {
         const std::uint16_t d = distance(goal, floor);
-        return d == NO_PATH ? DEAD : d;
+        return d == NO_PATH ? BOUND_DEAD : d;
     }
 
     // True when a box on floor cell floor can reach no goal even on an empty board.
@@ -62,7 +64,10 @@ class LowerBound {
     std::uint64_t memoryBytes() const;
 
   private:
-    std::int32_t assign();
+    std::uint64_t layoutHash(const std::uint64_t* key) const;
+    std::int32_t cheapestAssignment();
+    void prepareAssignment();
+    void takeNearestGoals();
 
     static constexpr std::uint16_t NO_PATH = 0xFFFF;
 
@@ -84,18 +89,12 @@ class LowerBound {
     std::int32_t rememberedTotal_ = 0;
     bool rememberedValid_         = false;
 
-    // Assignment totals of recent box layouts, by the top bits of a hash of the boxes; the tag
-    // is the whole hash with its lowest bit set. Which totals it keeps never reaches a result.
-    static constexpr int MAX_CACHE_BITS = 20;
-    struct LayoutSlot {
-        std::uint64_t tag;
-        std::int32_t total;
-    };
-    std::vector<LayoutSlot> layoutCache_;
-    int cacheShift_                  = 64 - 10;
-    std::uint64_t missesSinceGrowth_ = 0;
+    // Assignment totals of recent box layouts.
+    LayoutCache layouts_;
 
-    // Working arrays of the assignment, reused by every call.
+    // Working arrays of the assignment, reused by every call: the boxes (by floor number), the
+    // rows left over from the nearest goals, the goals taken by the nearest ones, the costs, the
+    // potentials, the row of each column (0: none), and the augmenting path's own.
     std::vector<std::int32_t> boxes_;
     std::vector<std::int32_t> rowsLeft_;
     std::vector<std::uint8_t> goalTaken_;
@@ -103,9 +102,7 @@ class LowerBound {
     std::vector<std::int64_t> rowPotential_;
     std::vector<std::int64_t> columnPotential_;
     std::vector<std::int32_t> columnRow_;
-    std::vector<std::int32_t> way_;
-    std::vector<std::int64_t> minSlack_;
-    std::vector<std::uint8_t> used_;
+    AugmentingPath path_;
 };
 
 } // namespace goalbox

@@ -14,7 +14,7 @@ namespace goalbox {
 // cell behind it and the cell beyond free; so a box can never move along a line (a row or a
 // column) when a cell on either side of it along that line is lasting: a cell that is not
 // floor, or a box that can itself never move again. It need not move there either when both
-// cells along the line reach no goal (LowerBound finds a box there DEAD): a push onto one of
+// cells along the line reach no goal (LowerBound::reachesNoGoal): a push onto one of
 // them leaves a position that cannot be solved. A box blocked along both lines is frozen.
 //
 // Boxes that hold each other in place are found by assuming the box being examined lasting

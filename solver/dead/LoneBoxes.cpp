@@ -11,10 +11,6 @@ LoneBoxes::LoneBoxes(const StaticLevel& level)
     }
     const std::size_t floors = floorCount_;
     solvable_.assign((floors * floors + 63) / 64, 0);
-    const auto neighbour = [&level](std::int32_t floor, std::int32_t dir) {
-        return level.floorNeighbours[static_cast<std::size_t>(floor) * DIR_COUNT +
-                                     static_cast<std::size_t>(dir)];
-    };
     std::vector<std::uint32_t> queue;
     const auto reach = [&](std::int32_t box, std::int32_t player) {
         const std::size_t at =
@@ -28,8 +24,7 @@ LoneBoxes::LoneBoxes(const StaticLevel& level)
     };
     // 1. A box on a goal, the player anywhere else.
     for (std::int32_t box = 0; box < level.floorCount; ++box) {
-        if (level.goal[static_cast<std::size_t>(level.floorCells[static_cast<std::size_t>(box)])] ==
-            0) {
+        if (!level.isGoalFloor(box)) {
             continue;
         }
         for (std::int32_t player = 0; player < level.floorCount; ++player) {
@@ -44,14 +39,14 @@ LoneBoxes::LoneBoxes(const StaticLevel& level)
         const auto box    = static_cast<std::int32_t>(queue[head] / floors);
         const auto player = static_cast<std::int32_t>(queue[head] % floors);
         for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
-            const std::int32_t from = neighbour(player, dir);
+            const std::int32_t from = level.floorNeighbour(player, dir);
             if (from == NO_FLOOR || from == box) {
                 continue;
             }
             reach(box, from);
             // The push in the direction from player to box, from the cell beyond player.
             const std::int32_t back = DIR_COUNT - 1 - dir;
-            if (neighbour(player, back) == box &&
+            if (level.floorNeighbour(player, back) == box &&
                 level.isPushable(level.floorCells[static_cast<std::size_t>(player)], back)) {
                 reach(player, from);
             }

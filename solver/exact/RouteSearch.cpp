@@ -11,43 +11,44 @@
 namespace goalbox {
 namespace {
 
-constexpr std::uint8_t SOLVED = 1; // every box on a goal
-constexpr std::uint8_t EXACT  = 2; // the estimate is the full one, not the cheap one
-constexpr std::uint8_t CLOSED = 4; // expanded, or found hopeless: never queued again
-constexpr std::uint8_t LOOKED = 8; // the estimate includes the look ahead over its pushes
+constexpr std::uint8_t SOLVED       = 1; // every box on a goal
+constexpr std::uint8_t EXACT        = 2; // the estimate is the full one, not the cheap one
+constexpr std::uint8_t CLOSED       = 4; // expanded, or found hopeless: never queued again
+constexpr std::uint8_t LOOKED_AHEAD = 8; // the estimate includes the look ahead over its pushes
 
-// An estimate as an entry keeps it. A position whose estimate does not fit in 16 bits needs
-// more steps than the step counter holds; it is kept as INT16_MAX and read back as DEAD.
-std::int16_t kept(std::int32_t estimate) {
-    return estimate >= INT16_MAX ? INT16_MAX : static_cast<std::int16_t>(estimate);
+// BOUND_DEAD as an entry keeps it, in 16 bits.
+constexpr std::int16_t STORED_DEAD = INT16_MAX;
+
+// An estimate as an entry keeps it. BOUND_DEAD and every estimate that does not fit in 16 bits
+// (a position that needs more steps than the step counter holds, which is as hopeless) are kept
+// as STORED_DEAD, which reads back as BOUND_DEAD.
+std::int16_t storedEstimate(std::int32_t estimate) {
+    return estimate >= STORED_DEAD ? STORED_DEAD : static_cast<std::int16_t>(estimate);
 }
 
 // The number of boxes of key that stand off a goal.
 std::int32_t offGoalCount(const StaticLevel& level, const std::uint64_t* key) {
     std::int32_t count = 0;
-    level.forEachBox(key, [&](std::int32_t floor) {
-        const CellIndex cell = level.floorCells[static_cast<std::size_t>(floor)];
-        count += level.goal[static_cast<std::size_t>(cell)] == 0 ? 1 : 0;
-    });
+    level.forEachBox(key, [&](std::int32_t floor) { count += level.isGoalFloor(floor) ? 0 : 1; });
     return count;
 }
 
 } // namespace
 
 RouteSearch::RouteSearch(const StaticLevel& level, LowerBound& bound, PushGenerator& generator,
-                         SolveControl& control)
-    : level_(level), bound_(bound), generator_(generator), control_(control),
+                         SolveControl& control, const SearchTuning& tuning)
+    : level_(level), bound_(bound), generator_(generator), control_(control), tuning_(tuning),
       frozenBoxes_(level, bound), subsets_(level, bound, generator.board().boxCount),
       useAssignment_(!subsets_.canAddTriples()), store_(level.keyWords),
-      ends_(level, generator.board().boxCount), endsAt_(control.limits().endTableAfter),
+      ends_(level, generator.board().boxCount), endsAt_(tuning.endTableAfter),
       parentKey_(static_cast<std::size_t>(level.keyWords)) {
     // On a small level the tables cost less than a few expansions: they come at once. A level
     // of three boxes needs only its triples.
-    if (subsets_.triplesAreWhole() && subsets_.tableSize(3) <= SMALL_TABLE) {
+    if (subsets_.triplesAreWhole() && subsets_.tableSize(3) <= tuning_.smallTable) {
         subsets_.addTriples();
-    } else if (subsets_.tableSize(2) <= SMALL_TABLE) {
+    } else if (subsets_.tableSize(2) <= tuning_.smallTable) {
         subsets_.addPairs();
-        if (subsets_.tableSize(3) <= SMALL_TABLE) {
+        if (subsets_.tableSize(3) <= tuning_.smallTable) {
             subsets_.addTriples();
         }
     }
@@ -62,7 +63,7 @@ std::uint32_t RouteSearch::addEntry(const std::uint64_t* key, std::uint64_t hash
     growGently(flags_);
     growGently(parent_);
     steps_.push_back(steps);
-    estimate_.push_back(kept(estimate));
+    estimate_.push_back(storedEstimate(estimate));
     // A solved position needs no more steps, which is exact.
     flags_.push_back(
         static_cast<std::uint8_t>((solved ? SOLVED | EXACT : 0) | (exact ? EXACT : 0)));
@@ -72,7 +73,7 @@ std::uint32_t RouteSearch::addEntry(const std::uint64_t* key, std::uint64_t hash
 
 std::int32_t RouteSearch::knownEstimate(std::uint32_t entry) const {
     const std::int16_t estimate = estimate_[entry];
-    return estimate == INT16_MAX ? LowerBound::DEAD : estimate;
+    return estimate == STORED_DEAD ? BOUND_DEAD : estimate;
 }
 
 std::int32_t RouteSearch::exactEstimate(std::uint32_t entry) {
@@ -81,7 +82,7 @@ std::int32_t RouteSearch::exactEstimate(std::uint32_t entry) {
         const std::int32_t sets  = subsets_.bound(key, level_.playerFloor(key));
         const std::int32_t boxes = useAssignment_ ? bound_.estimate(key) : bound_.nearestSum(key);
         const std::int32_t ends  = ends_.bound(key);
-        estimate_[entry] = ends == EndTable::DEAD ? INT16_MAX : kept(std::max({boxes, sets, ends}));
+        estimate_[entry]         = storedEstimate(std::max({boxes, sets, ends}));
         flags_[entry] |= EXACT;
     }
     return knownEstimate(entry);
@@ -136,32 +137,9 @@ bool RouteSearch::openNextLayer() {
     return true;
 }
 
-// The push that made entry from its parent: the player ends on the cell the box left, the box
-// on the one cell of the entry's boxes that the parent's lacks.
+// The push that made entry from its parent.
 SolutionStep RouteSearch::pushInto(std::uint32_t entry) const {
-    const std::uint64_t* after  = store_.key(entry);
-    const std::uint64_t* before = store_.key(parent_[entry]);
-    const CellIndex from        = level_.player(after);
-    CellIndex to                = from;
-    const std::int32_t boxWords = (level_.floorCount + 63) / 64;
-    for (std::int32_t w = 0; w < boxWords; ++w) {
-        std::uint64_t arrived = after[w] & ~before[w];
-        if (w == level_.floorCount / 64) {
-            arrived &= (std::uint64_t{1} << (level_.floorCount % 64)) - 1;
-        }
-        if (arrived != 0) {
-            to = level_.floorCells[static_cast<std::size_t>(w * 64 + std::countr_zero(arrived))];
-            break;
-        }
-    }
-    // On a board one column wide right and down share an offset; only down is a push there.
-    std::int32_t dir = 0;
-    while (dir + 1 < DIR_COUNT && (static_cast<CellIndex>(from + level_.dirOffset[dir]) != to ||
-                                   !level_.isPushable(from, dir))) {
-        ++dir;
-    }
-    return SolutionStep{static_cast<CellIndex>(from - level_.dirOffset[dir]),
-                        static_cast<Direction>(dir)};
+    return level_.pushBetween(store_.key(parent_[entry]), store_.key(entry));
 }
 
 // The place of the push that made entry among its parent's pushes: boxes by ascending cell,
@@ -196,19 +174,19 @@ bool RouteSearch::precedes(std::uint32_t a, std::uint32_t b) const {
     return pushRank(childA) < pushRank(childB);
 }
 
-void RouteSearch::expand(std::uint32_t entry, bool trapped) {
-    // 1. Put the board in the position and generate its pushes.
+// Fills the working arrays of an expansion with the pushes of entry and the positions after
+// them; the slot of each in the store is fetched meanwhile.
+void RouteSearch::makeChildren(std::uint32_t entry, bool trapped) {
     const std::uint64_t* stored = store_.key(entry);
     std::copy(stored, stored + level_.keyWords, parentKey_.begin());
     generator_.setPosition(parentKey_.data());
     generator_.generate(trapped, pushes_);
     const std::size_t count = pushes_.size();
-    // 2. The position after each push; its slot in the store is fetched meanwhile.
-    const auto words = static_cast<std::size_t>(level_.keyWords);
+    const auto words        = static_cast<std::size_t>(level_.keyWords);
     childKeys_.resize(count * words);
     childHashes_.resize(count);
     childEstimates_.resize(count);
-    found_.resize(count);
+    childEntries_.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         std::uint64_t* child = &childKeys_[i * words];
         std::copy(parentKey_.begin(), parentKey_.end(), child);
@@ -216,19 +194,23 @@ void RouteSearch::expand(std::uint32_t entry, bool trapped) {
         childHashes_[i] = PositionStore::hashOf(child, level_.keyWords);
         store_.prefetch(childHashes_[i]);
     }
-    // 3. A lower bound on the estimate after each push: the nearest-goal sum (the moved box's
-    //    share changes), and what consistency leaves of the entry's bounds (the assignment
-    //    drops by at most one per push, the full estimate by at most the push's cost). DEAD
-    //    for a position that cannot be solved.
-    const bool looked = (flags_[entry] & LOOKED) != 0;
+}
+
+// A lower bound on the estimate after each push of entry: the nearest-goal sum (the moved box's
+// share changes), and what consistency leaves of the entry's bounds (the assignment drops by at
+// most one per push, the full estimate by at most the push's cost); BOUND_DEAD for a position
+// that cannot be solved. Returns the least push cost plus that bound, BOUND_DEAD when every
+// push leads to a dead position.
+std::int32_t RouteSearch::estimateChildren(std::uint32_t entry) {
     const std::int32_t parentBound =
-        useAssignment_ ? bound_.remembered(parentKey_.data()) : LowerBound::DEAD;
+        useAssignment_ ? bound_.remembered(parentKey_.data()) : BOUND_DEAD;
     const std::int32_t parentEstimate = knownEstimate(entry);
     const std::int32_t parentNearest  = bound_.nearestSum(parentKey_.data());
     const std::int32_t offGoal        = offGoalCount(level_, parentKey_.data());
     const bool hasBoxes               = generator_.board().boxCount != 0;
-    std::int32_t ahead                = LowerBound::DEAD;
-    for (std::size_t i = 0; i < count; ++i) {
+    const auto words                  = static_cast<std::size_t>(level_.keyWords);
+    std::int32_t ahead                = BOUND_DEAD;
+    for (std::size_t i = 0; i < pushes_.size(); ++i) {
         const Push& push            = pushes_[i];
         const std::int32_t from     = level_.floorIndex[static_cast<std::size_t>(push.from)];
         const std::int32_t to       = level_.floorIndex[static_cast<std::size_t>(push.to)];
@@ -241,52 +223,39 @@ void RouteSearch::expand(std::uint32_t entry, bool trapped) {
         std::int32_t estimate    = 0;
         if (!solved) {
             estimate =
-                arriving == LowerBound::DEAD || frozenBoxes_.isFrozenOffGoal(key, push.to) ||
+                arriving == BOUND_DEAD || frozenBoxes_.isFrozenOffGoal(key, push.to) ||
                         subsets_.isDeadAfterPush(key, to, from)
-                    ? LowerBound::DEAD
+                    ? BOUND_DEAD
                     : std::max({parentNearest - bound_.nearestPushes(from) + arriving,
                                 useAssignment_ ? parentBound - 1 : 0, parentEstimate - push.cost});
         }
         // Only a solved position has its full estimate at once; the others get it when they
         // come up.
         childEstimates_[i] = ChildEstimate{estimate, solved, solved};
-        if (estimate != LowerBound::DEAD) {
+        if (estimate != BOUND_DEAD) {
             ahead = std::min(ahead, push.cost + estimate);
         }
     }
-    // 4. Look ahead once: the steps still needed are at least those of the cheapest push plus
-    //    what is still needed after it. That bound is consistent too; when it puts the entry
-    //    beyond the current layer, the entry waits for its layer there.
-    if (!looked) {
-        flags_[entry] |= LOOKED;
-        if (ahead == LowerBound::DEAD) {
-            // No push leads to a position that can be solved: expanded, without children.
-            flags_[entry] |= CLOSED;
-            countExpansion();
-            return;
-        }
-        if (ahead > knownEstimate(entry)) {
-            estimate_[entry] = kept(ahead);
-            if (steps_[entry] + knownEstimate(entry) > layerSum_) {
-                queue(entry);
-                return;
-            }
-        }
-    }
+    return ahead;
+}
+
+// Each child of entry: a cheaper way to a known position makes entry its parent, an equal way
+// does when entry comes first; a new position is stored unless it cannot be solved.
+void RouteSearch::adoptChildren(std::uint32_t entry) {
+    const std::size_t count = pushes_.size();
+    const auto words        = static_cast<std::size_t>(level_.keyWords);
     for (std::size_t i = 0; i < count; ++i) {
-        found_[i] = store_.find(&childKeys_[i * words], childHashes_[i]);
+        childEntries_[i] = store_.find(&childKeys_[i * words], childHashes_[i]);
     }
-    // 5. Each child: a cheaper way to a known position makes entry its parent, an equal way
-    //    does when entry comes first; a new position is stored unless it cannot be solved.
     const std::int32_t steps = steps_[entry];
     for (std::size_t i = 0; i < count; ++i) {
         const std::int32_t reachable = steps + pushes_[i].cost;
         const ChildEstimate estimate = childEstimates_[i];
-        if (reachable > INT16_MAX || estimate.value == LowerBound::DEAD) {
+        if (reachable > INT16_MAX || estimate.value == BOUND_DEAD) {
             continue; // beyond the step counter, or cannot be solved
         }
         const auto childSteps = static_cast<std::int16_t>(reachable);
-        const std::uint32_t c = found_[i];
+        const std::uint32_t c = childEntries_[i];
         if (c != NONE) {
             if ((flags_[c] & CLOSED) != 0) {
                 continue; // expanded with fewer steps already, or hopeless
@@ -303,6 +272,34 @@ void RouteSearch::expand(std::uint32_t entry, bool trapped) {
         queue(addEntry(&childKeys_[i * words], childHashes_[i], childSteps, entry, estimate.solved,
                        estimate.value, estimate.exact));
     }
+}
+
+void RouteSearch::expand(std::uint32_t entry, bool trapped) {
+    // 1. The pushes of the position and the positions after them.
+    makeChildren(entry, trapped);
+    // 2. A lower bound on the estimate of each.
+    const std::int32_t ahead = estimateChildren(entry);
+    // 3. Look ahead once: the steps still needed are at least those of the cheapest push plus
+    //    what is still needed after it. That bound is consistent too; when it puts the entry
+    //    beyond the current layer, the entry waits for its layer there.
+    if ((flags_[entry] & LOOKED_AHEAD) == 0) {
+        flags_[entry] |= LOOKED_AHEAD;
+        if (ahead == BOUND_DEAD) {
+            // No push leads to a position that can be solved: expanded, without children.
+            flags_[entry] |= CLOSED;
+            countExpansion();
+            return;
+        }
+        if (ahead > knownEstimate(entry)) {
+            estimate_[entry] = storedEstimate(ahead);
+            if (steps_[entry] + knownEstimate(entry) > layerSum_) {
+                queue(entry);
+                return;
+            }
+        }
+    }
+    // 4. The children into the store and the queue.
+    adoptChildren(entry);
     flags_[entry] |= CLOSED;
     countExpansion();
 }
@@ -314,12 +311,14 @@ void RouteSearch::countExpansion() {
     ++stats.nodesExpanded;
     stats.statesStored = store_.size();
     stats.pushesTried  = generator_.pushesTried();
-    if (stats.nodesExpanded == PAIRS_AFTER) {
-        refreshAfter(subsets_.addPairs(), true);
-    } else if (stats.nodesExpanded == TRIPLES_AFTER) {
-        refreshAfter(subsets_.addTriples(), true);
-    } else if (stats.nodesExpanded == QUADRUPLES_AFTER) {
-        refreshAfter(subsets_.addQuadruples(), false);
+    if (stats.nodesExpanded == tuning_.pairsAfter && subsets_.addPairs()) {
+        reviewUnexpanded(NewTable::BOUND_AND_DEAD_SETS);
+    }
+    if (stats.nodesExpanded == tuning_.triplesAfter && subsets_.addTriples()) {
+        reviewUnexpanded(NewTable::BOUND_AND_DEAD_SETS);
+    }
+    if (stats.nodesExpanded == tuning_.quadruplesAfter && subsets_.addQuadruples()) {
+        reviewUnexpanded(NewTable::DEAD_SETS);
     }
     if (stats.nodesExpanded == endsAt_) {
         growEnds();
@@ -349,25 +348,24 @@ std::int32_t RouteSearch::finish(std::uint32_t solved, std::vector<SolutionStep>
     return best;
 }
 
-// After a table of box sets was added (added): the positions stored so far were tested without
-// it, and a push tests only the sets that hold the pushed box (the others cannot change), so
-// every position not expanded yet is tested in full once. When the table also raises the bound
-// (bounds), which stays consistent, those positions are estimated afresh when they come up, so
+// After a table was added in the middle of the search, the positions stored but not expanded
+// yet. Dead sets: those positions were tested without the table, and a push tests only the
+// sets that hold the pushed box (the others cannot change), so each is tested in full once. A
+// bound, which stays consistent: those positions are estimated afresh when they come up, so
 // that every position still to come is ordered by the same bound (the ones expanded already
 // came first under the smaller one, as they would have under the larger).
-void RouteSearch::refreshAfter(bool added, bool bounds) {
-    if (!added) {
-        return;
-    }
+void RouteSearch::reviewUnexpanded(NewTable table) {
+    const bool bound    = table != NewTable::DEAD_SETS;
+    const bool deadSets = table != NewTable::BOUND;
     for (std::uint32_t entry = 0; entry < store_.size(); ++entry) {
         std::uint8_t& flags = flags_[entry];
         if ((flags & (CLOSED | SOLVED)) != 0) {
             continue;
         }
-        if (bounds) {
-            flags = static_cast<std::uint8_t>(flags & ~(EXACT | LOOKED));
+        if (bound) {
+            flags = static_cast<std::uint8_t>(flags & ~(EXACT | LOOKED_AHEAD));
         }
-        if (subsets_.isDead(store_.key(entry), level_.playerFloor(store_.key(entry)))) {
+        if (deadSets && subsets_.isDead(store_.key(entry), level_.playerFloor(store_.key(entry)))) {
             flags |= CLOSED;
         }
     }
@@ -379,15 +377,9 @@ void RouteSearch::refreshAfter(bool added, bool bounds) {
 void RouteSearch::growEnds() {
     const std::uint64_t expanded = control_.stats().nodesExpanded;
     endsAt_                      = expanded * 4;
-    if (!ends_.grow(expanded, control_.limits().memoryBudgetBytes / 4,
-                    [this] { return control_.stopRequested(progress(layerSteps_)); })) {
-        return;
-    }
-    for (std::uint32_t entry = 0; entry < store_.size(); ++entry) {
-        std::uint8_t& flags = flags_[entry];
-        if ((flags & (CLOSED | SOLVED)) == 0) {
-            flags = static_cast<std::uint8_t>(flags & ~(EXACT | LOOKED));
-        }
+    if (ends_.grow(expanded, control_.limits().memoryBudgetBytes / 4,
+                   [this] { return control_.stopRequested(progress(layerSteps_)); })) {
+        reviewUnexpanded(NewTable::BOUND);
     }
 }
 
@@ -399,7 +391,7 @@ std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
                                          startSteps, NONE, false, 0, false);
     stats.statesStored        = store_.size();
     control_.checkMemory(memoryBytes(), store_.size() + ends_.size());
-    if (exactEstimate(start) == LowerBound::DEAD ||
+    if (exactEstimate(start) == BOUND_DEAD ||
         subsets_.isDead(startKey, level_.playerFloor(startKey))) {
         return -1;
     }
@@ -427,7 +419,7 @@ std::int32_t RouteSearch::run(const std::uint64_t* startKey, bool startTrapped,
                 // 2.2 An entry queued by its cheap estimate gets the full one first; if that
                 //     is larger, it goes back into the queue at its true place.
                 if ((flags_[entry] & EXACT) == 0) {
-                    if (exactEstimate(entry) == LowerBound::DEAD) {
+                    if (exactEstimate(entry) == BOUND_DEAD) {
                         flags_[entry] |= CLOSED;
                         continue;
                     }

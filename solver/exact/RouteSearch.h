@@ -7,17 +7,19 @@
 #include "solver/SolutionStep.h"
 #include "solver/SolveControl.h"
 #include "solver/bounds/BoxSubsets.h"
+#include "solver/bounds/DeadBound.h"
 #include "solver/bounds/EndTable.h"
 #include "solver/bounds/LowerBound.h"
 #include "solver/dead/FrozenBoxes.h"
+#include "solver/exact/SearchTuning.h"
 #include "solver/positions/PositionStore.h"
 #include "solver/positions/PushGenerator.h"
 #include "solver/positions/StaticLevel.h"
 
 namespace goalbox {
 
-// The search of solve: one best-first sweep that ends with the very route the passes of the
-// search procedure find (see solver/Solve.h), without their repeated descents.
+// The search of solve: one best-first sweep that ends with the very route the passes of the plain
+// search find (solver/reference/PlainSearch.h), without their repeated descents.
 //
 // What the passes do. A pass with limit L expands exactly the positions whose fewest steps are
 // L (every push costs at least one step, so a node made in a pass lies beyond its limit, and a
@@ -58,7 +60,7 @@ namespace goalbox {
 class RouteSearch {
   public:
     RouteSearch(const StaticLevel& level, LowerBound& bound, PushGenerator& generator,
-                SolveControl& control);
+                SolveControl& control, const SearchTuning& tuning);
 
     // The route from the position of startKey, reached with startSteps, appended to solution;
     // returns its steps, or -1 when there is none or when stopped. startTrapped tells whether
@@ -68,12 +70,6 @@ class RouteSearch {
 
   private:
     static constexpr std::uint32_t NONE = PositionStore::NONE;
-    // Expansions after which the tables of box pairs, triples and quadruples are added.
-    static constexpr std::uint64_t PAIRS_AFTER      = 300;
-    static constexpr std::uint64_t TRIPLES_AFTER    = 2000;
-    static constexpr std::uint64_t QUADRUPLES_AFTER = 50000;
-    // Tables of at most this many positions are set up before the search begins.
-    static constexpr std::uint64_t SMALL_TABLE = 50000;
 
     std::uint32_t addEntry(const std::uint64_t* key, std::uint64_t hash, std::int16_t steps,
                            std::uint32_t parent, bool solved, std::int32_t estimate, bool exact);
@@ -82,9 +78,15 @@ class RouteSearch {
     void queue(std::uint32_t entry);
     bool openNextLayer();
     SolveProgress progress(std::int32_t steps) const;
+    void makeChildren(std::uint32_t entry, bool trapped);
+    std::int32_t estimateChildren(std::uint32_t entry);
+    void adoptChildren(std::uint32_t entry);
     void expand(std::uint32_t entry, bool trapped);
     void countExpansion();
-    void refreshAfter(bool added, bool bounds);
+    // What a table added in the middle of the search brings: a larger bound, sets of boxes that
+    // cannot be solved, or both.
+    enum class NewTable { BOUND, DEAD_SETS, BOUND_AND_DEAD_SETS };
+    void reviewUnexpanded(NewTable table);
     void growEnds();
     bool precedes(std::uint32_t a, std::uint32_t b) const;
     std::uint32_t pushRank(std::uint32_t entry) const;
@@ -96,6 +98,7 @@ class RouteSearch {
     LowerBound& bound_;
     PushGenerator& generator_;
     SolveControl& control_;
+    const SearchTuning tuning_;
     FrozenBoxes frozenBoxes_;
     BoxSubsets subsets_;
     // The assignment of boxes to goals (LowerBound::estimate) is part of the bound only on
@@ -111,7 +114,7 @@ class RouteSearch {
     std::uint64_t endsAt_;
 
     // Per entry: the fewest steps found so far (final once expanded), the estimate of the steps
-    // still needed (16 bits; INT16_MAX stands for hopeless), flags, and the parent (NONE for
+    // still needed (16 bits, BOUND_DEAD kept as STORED_DEAD), flags, and the parent (NONE for
     // the start).
     std::vector<std::int16_t> steps_;
     std::vector<std::int16_t> estimate_;
@@ -135,12 +138,12 @@ class RouteSearch {
     std::vector<std::uint64_t> childKeys_;
     std::vector<std::uint64_t> childHashes_;
     struct ChildEstimate {
-        std::int32_t value; // DEAD: the position cannot be solved
+        std::int32_t value; // BOUND_DEAD: the position cannot be solved
         bool exact;
         bool solved;
     };
     std::vector<ChildEstimate> childEstimates_;
-    std::vector<std::uint32_t> found_;
+    std::vector<std::uint32_t> childEntries_; // per child: its entry in the store, or NONE
 };
 
 } // namespace goalbox

@@ -14,29 +14,27 @@ PushGenerator::PushGenerator(const Board& start, const StaticLevel& level)
       boardKey_(static_cast<std::size_t>(level.keyWords)),
       walkByFloor_(static_cast<std::size_t>(level.floorCount), -1) {
     level_.keyOf(board_, boardKey_.data());
-    // On a level of up to 64 floor cells a whole layer of the walk search is one word.
-    if (level.floorCount <= 64) {
+    // On a level whose boxes fill one word of a key, a whole layer of the walk search is one
+    // word too.
+    if (level.floorCount <= StaticLevel::ONE_WORD_FLOOR) {
         neighbourMasks_.assign(static_cast<std::size_t>(level.floorCount), 0);
         for (std::int32_t f = 0; f < level.floorCount; ++f) {
             for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
-                const std::int32_t n =
-                    level.floorNeighbours[static_cast<std::size_t>(f) * DIR_COUNT +
-                                          static_cast<std::size_t>(dir)];
+                const std::int32_t n = level.floorNeighbour(f, dir);
                 if (n != NO_FLOOR) {
                     neighbourMasks_[static_cast<std::size_t>(f)] |= std::uint64_t{1} << n;
                 }
             }
         }
-        floorMask_ =
-            level.floorCount == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << level.floorCount) - 1;
     }
 }
 
 // The walk search one layer at a time, a layer being a word of floor cells.
 void PushGenerator::measureWalksByLayers(std::int32_t start) {
-    const std::uint64_t free                      = floorMask_ & ~boardKey_[0];
-    std::uint64_t frontier                        = std::uint64_t{1} << start;
-    std::uint64_t reached                         = frontier;
+    // On such a level lastBoxMask is every floor cell.
+    const std::uint64_t free = level_.lastBoxMask & ~level_.boxSet(boardKey_.data());
+    std::uint64_t frontier   = std::uint64_t{1} << start;
+    std::uint64_t reached    = frontier;
     walkByFloor_[static_cast<std::size_t>(start)] = 0;
     for (std::int16_t distance = 1; frontier != 0; ++distance) {
         std::uint64_t next = 0;
@@ -82,12 +80,8 @@ std::int16_t PushGenerator::walkLength(CellIndex stand) const {
 }
 
 void PushGenerator::setPosition(const std::uint64_t* key) {
-    const std::int32_t boxWords = (level_.floorCount + 63) / 64;
-    for (std::int32_t w = 0; w < boxWords; ++w) {
-        std::uint64_t changed = boardKey_[static_cast<std::size_t>(w)] ^ key[w];
-        if (w == level_.floorCount / 64) {
-            changed &= (std::uint64_t{1} << (level_.floorCount % 64)) - 1;
-        }
+    for (std::int32_t w = 0; w < level_.boxWords; ++w) {
+        std::uint64_t changed = level_.boxWord(boardKey_.data(), w) ^ level_.boxWord(key, w);
         while (changed != 0) {
             const std::int32_t floor = w * 64 + std::countr_zero(changed);
             changed &= changed - 1;

@@ -19,7 +19,7 @@ struct Push {
     std::int16_t cost = 0; // the walk to the stand cell plus the push
 };
 
-// Generates the pushes of a position exactly as the search procedure's expansion does (boxes
+// Generates the pushes of a position exactly as the plain search's expansion does (boxes
 // by ascending cell, for each the directions right, down, up, left; the walk by jumpTo, the
 // push by move, the dead test by isTrapped), so that every search built on it sees the same
 // positions with the same steps. It is faster by three means that change no answer:
@@ -28,7 +28,7 @@ struct Push {
 //     from the player gives every stand cell's walk length, equal to each jumpTo's: the walk
 //     path finder's search through all cells it reaches, or on small levels a search by
 //     layers of one word over the floor, which steps by the same neighbour table (through
-//     StaticLevel::floorNeighbours) and whose order does not matter, since a shortest walk's
+//     StaticLevel::floorNeighbour) and whose order does not matter, since a shortest walk's
 //     length is the same whatever order finds it;
 //   - a push is tried on the board's cells and undone by writing the two cells back;
 //   - after a push from a position that is not trapped, only the squares and lines that the
@@ -61,13 +61,12 @@ class PushGenerator {
 
     std::vector<std::uint64_t> boardKey_; // the key of the position the board shows
 
-    // The walks from the player. On levels of up to 64 floor cells, with the player on the
-    // floor: per floor number its walk neighbours as bits, all floor bits, the free floor cells
-    // the latest search reached and their walk lengths. Otherwise (a player off the floor can
+    // The walks from the player. On levels of up to StaticLevel::ONE_WORD_FLOOR floor cells,
+    // with the player on the floor: per floor number its walk neighbours as bits, the free floor
+    // cells the latest search reached and their walk lengths. Otherwise (a player off the floor can
     // only be a start position's) the walk path finder's search, which leaves the lengths in
     // its scratch.
     std::vector<std::uint64_t> neighbourMasks_;
-    std::uint64_t floorMask_   = 0;
     std::uint64_t reachedFree_ = 0;
     std::vector<std::int16_t> walkByFloor_;
     WalkScratch walkScratch_;

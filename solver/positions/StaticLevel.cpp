@@ -25,12 +25,18 @@ StaticLevel::StaticLevel(const Board& board)
         goal[cell]              = isGoal(code) ? 1 : 0;
         if (isFloor(code)) {
             floorIndex[cell] = static_cast<std::int32_t>(floorCells.size());
+            if (isGoal(code)) {
+                goalFloors.push_back(floorIndex[cell]);
+            }
             floorCells.push_back(static_cast<CellIndex>(cell));
         }
     }
-    floorCount = static_cast<std::int32_t>(floorCells.size());
-    playerBits = static_cast<std::int32_t>(std::bit_width(static_cast<std::uint32_t>(floorCount)));
-    keyWords   = std::max(1, (floorCount + playerBits + 63) / 64);
+    floorCount  = static_cast<std::int32_t>(floorCells.size());
+    playerBits  = static_cast<std::int32_t>(std::bit_width(static_cast<std::uint32_t>(floorCount)));
+    keyWords    = std::max(1, (floorCount + playerBits + 63) / 64);
+    boxWords    = (floorCount + 63) / 64;
+    lastBoxMask = floorCount % 64 == 0 ? (floorCount == 0 ? 0 : ~std::uint64_t{0})
+                                       : (std::uint64_t{1} << (floorCount % 64)) - 1;
 
     // The walk steps between floor cells and the pushes the grid allows, both from the board's
     // neighbour table: a push over a cell needs a floor cell to stand on one step behind it and
@@ -84,10 +90,8 @@ CellIndex StaticLevel::player(const std::uint64_t* key) const {
 }
 
 void StaticLevel::applyPush(std::uint64_t* key, CellIndex from, CellIndex to) const {
-    const std::int32_t f = floorIndex[static_cast<std::size_t>(from)];
-    const std::int32_t t = floorIndex[static_cast<std::size_t>(to)];
-    key[f / 64] &= ~(std::uint64_t{1} << (f % 64));
-    key[t / 64] |= std::uint64_t{1} << (t % 64);
+    removeBox(key, floorIndex[static_cast<std::size_t>(from)]);
+    addBox(key, floorIndex[static_cast<std::size_t>(to)]);
     setPlayer(key, from);
 }
 
@@ -97,10 +101,39 @@ void StaticLevel::keyOf(const Board& board, std::uint64_t* key) const {
     }
     for (std::int32_t f = 0; f < floorCount; ++f) {
         if (isBox(board.cells[static_cast<std::size_t>(floorCells[static_cast<std::size_t>(f)])])) {
-            key[f / 64] |= std::uint64_t{1} << (f % 64);
+            addBox(key, f);
         }
     }
     setPlayer(key, board.playerCell);
+}
+
+std::vector<std::uint64_t> StaticLevel::keyOf(const Board& board) const {
+    std::vector<std::uint64_t> key(static_cast<std::size_t>(keyWords));
+    keyOf(board, key.data());
+    return key;
+}
+
+SolutionStep StaticLevel::pushBetween(const std::uint64_t* before,
+                                      const std::uint64_t* after) const {
+    CellIndex from = NO_CELL;
+    CellIndex to   = NO_CELL;
+    for (std::int32_t w = 0; w < boxWords; ++w) {
+        const std::uint64_t left    = boxWord(before, w) & ~boxWord(after, w);
+        const std::uint64_t arrived = boxWord(after, w) & ~boxWord(before, w);
+        if (left != 0) {
+            from = floorCells[static_cast<std::size_t>(w * 64 + std::countr_zero(left))];
+        }
+        if (arrived != 0) {
+            to = floorCells[static_cast<std::size_t>(w * 64 + std::countr_zero(arrived))];
+        }
+    }
+    // On a board one column wide right and down share an offset; only down is a push there.
+    std::int32_t dir = 0;
+    while (dir + 1 < DIR_COUNT &&
+           (static_cast<CellIndex>(from + dirOffset[dir]) != to || !isPushable(from, dir))) {
+        ++dir;
+    }
+    return SolutionStep{static_cast<CellIndex>(from - dirOffset[dir]), static_cast<Direction>(dir)};
 }
 
 } // namespace goalbox

@@ -11,7 +11,8 @@
 // The plain search gives up after a fixed number of expansions, so every input runs quickly;
 // when it ended, the fast search must give the same result and the same route, appended
 // behind the caller's earlier steps, and a route must replay to a solved board with exactly
-// the result's steps; the same again with the table of the positions near the end from the start.
+// the result's steps; the same again with the tables of box sets added after the first few
+// expansions, and with the table of the positions near the end from the start.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,7 @@
 
 #include "board/Board.h"
 #include "solver/Solve.h"
+#include "solver/exact/SearchTuning.h"
 #include "solver/reference/PlainSearch.h"
 #include "solver/reference/SearchState.h"
 #include "solver/reference/SolutionCheck.h"
@@ -142,12 +144,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(fastResult == plainResult);
     FUZZ_CHECK(fastRoute == plainRoute);
     FUZZ_CHECK(fastStats.solutionPushes == plainStats.solutionPushes);
-    // Again with the table of the positions near the end grown from the first expansion on.
-    SolveLimits early;
-    early.endTableAfter                 = 1;
-    std::vector<SolutionStep> endsRoute = earlier;
-    FUZZ_CHECK(solve(board, endsRoute, early, nullptr) == plainResult);
-    FUZZ_CHECK(endsRoute == plainRoute);
+    // Again with the tables of box sets added in the middle of the search, and with the table
+    // of the positions near the end grown from the first expansion on.
+    SearchTuning setsMidway;
+    setsMidway.smallTable      = 0;
+    setsMidway.pairsAfter      = 1;
+    setsMidway.triplesAfter    = 2;
+    setsMidway.quadruplesAfter = 3;
+    setsMidway.endTableAfter   = 0;
+    SearchTuning endsEarly;
+    endsEarly.endTableAfter = 1;
+    for (const SearchTuning& tuning : {setsMidway, endsEarly}) {
+        std::vector<SolutionStep> route = earlier;
+        FUZZ_CHECK(solveTuned(board, route, SolveLimits{}, tuning, nullptr) == plainResult);
+        FUZZ_CHECK(route == plainRoute);
+    }
 
     const std::vector<SolutionStep> route(
         fastRoute.begin() + static_cast<std::ptrdiff_t>(earlier.size()), fastRoute.end());

@@ -1,7 +1,7 @@
 // The fast search against the plain one (solver/reference/PlainSearch): for every board, the same
 // result and the same route, push for push. The plain search is the definition; nothing but this
-// comparison shows that the one sweep, its bound, the tables of box sets and the narrowed dead
-// tests leave every answer as it was.
+// comparison shows that the one sweep, its bound, the tables of box sets (also when they come in
+// the middle of a search) and the narrowed dead tests leave every answer as it was.
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -14,6 +14,7 @@
 
 #include "board/Board.h"
 #include "solver/Solve.h"
+#include "solver/exact/SearchTuning.h"
 #include "solver/reference/PlainSearch.h"
 #include "support/Sanitizer.h"
 #include "support/SharedLevels.h"
@@ -51,13 +52,23 @@ Compared expectSameAsPlain(const Board& board, std::uint64_t maxExpansions, std:
     EXPECT_EQ(fast, plainResult);
     EXPECT_EQ(fastRoute, plainRoute);
     EXPECT_FALSE(stats.aborted);
-    // Again with the table of the positions near the end from the first expansion on, grown
-    // after 1, 4, 16, ... expansions: in partial layers, and to the end on the smaller boards.
-    SolveLimits early;
-    early.endTableAfter                 = 1;
-    std::vector<SolutionStep> endsRoute = earlier;
-    EXPECT_EQ(solve(board, endsRoute, early, nullptr), plainResult);
-    EXPECT_EQ(endsRoute, plainRoute);
+    // Again with the tables of box sets added after the first, second and third expansions,
+    // in the middle of the search; and with the table of the positions near the end from the
+    // first expansion on, grown after 1, 4, 16, ... expansions: in partial layers, and to the
+    // end on the smaller boards.
+    SearchTuning setsMidway;
+    setsMidway.smallTable      = 0;
+    setsMidway.pairsAfter      = 1;
+    setsMidway.triplesAfter    = 2;
+    setsMidway.quadruplesAfter = 3;
+    setsMidway.endTableAfter   = 0;
+    SearchTuning endsEarly;
+    endsEarly.endTableAfter = 1;
+    for (const SearchTuning& tuning : {setsMidway, endsEarly}) {
+        std::vector<SolutionStep> route = earlier;
+        EXPECT_EQ(solveTuned(board, route, SolveLimits{}, tuning, nullptr), plainResult);
+        EXPECT_EQ(route, plainRoute);
+    }
     if (result != nullptr) {
         *result = fast;
     }

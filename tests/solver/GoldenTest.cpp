@@ -187,7 +187,7 @@ TEST_P(Golden, NoPositionOfARouteIsHopelessOrBeyondTheBound) {
         for (std::size_t i = 0; i <= route.size(); ++i) {
             level.keyOf(board, key.data());
             const std::int32_t estimate = bound.estimate(key.data());
-            ASSERT_NE(estimate, LowerBound::DEAD) << "before push " << i;
+            ASSERT_NE(estimate, BOUND_DEAD) << "before push " << i;
             EXPECT_LE(bound.nearestSum(key.data()), estimate);
             EXPECT_LE(board.steps + estimate, line.steps) << "before push " << i;
             EXPECT_FALSE(isTrapped(board)) << "before push " << i;

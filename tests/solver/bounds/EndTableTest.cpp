@@ -54,7 +54,7 @@ TEST(EndTable, GivesTheStepsLeftOnShortestRoutesAndNoMore) {
             std::vector<std::uint64_t> child = key;
             level.applyPush(child.data(), push.from, push.to);
             if (steps == -1) {
-                EXPECT_EQ(full.bound(child.data()), EndTable::DEAD);
+                EXPECT_EQ(full.bound(child.data()), BOUND_DEAD);
                 ++dead;
             } else {
                 EXPECT_GE(std::int64_t{push.cost} + full.bound(child.data()), steps);

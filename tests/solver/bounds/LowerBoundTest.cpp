@@ -45,11 +45,11 @@ TEST(LowerBound, CountsPushesOnTheEmptyBoard) {
               2 + 3);
     // A box in a corner off the goals, and a box against a wall with no goal along it, reach
     // no goal.
-    EXPECT_EQ(estimateOf(boardFromRows({"#####", "#$ .#", "# @ #", "#####"})), LowerBound::DEAD);
+    EXPECT_EQ(estimateOf(boardFromRows({"#####", "#$ .#", "# @ #", "#####"})), BOUND_DEAD);
     EXPECT_EQ(estimateOf(boardFromRows({"######", "# $  #", "#  @ #", "#  . #", "######"})),
-              LowerBound::DEAD);
+              BOUND_DEAD);
     // A box needs the cell behind it: pushing right from the wall is impossible.
-    EXPECT_EQ(estimateOf(boardFromRows({"#####", "#$ .#", "##@##", "#####"})), LowerBound::DEAD);
+    EXPECT_EQ(estimateOf(boardFromRows({"#####", "#$ .#", "##@##", "#####"})), BOUND_DEAD);
     // Boxes on goals need nothing; a solved board needs nothing.
     EXPECT_EQ(estimateOf(boardFromRows({"#####", "#@**#", "#####"})), 0);
     // Two boxes whose nearest goal is the same one: one of them takes the far goal, and the
@@ -58,8 +58,7 @@ TEST(LowerBound, CountsPushesOnTheEmptyBoard) {
                                         "#      .#", "#       #", "#########"})),
               1 + 4);
     // More boxes than goals can never be solved.
-    EXPECT_EQ(estimateOf(boardFromRows({"#######", "# $$. #", "#  @  #", "#######"})),
-              LowerBound::DEAD);
+    EXPECT_EQ(estimateOf(boardFromRows({"#######", "# $$. #", "#  @  #", "#######"})), BOUND_DEAD);
 }
 
 // Push counts from each floor cell to one goal, taken from a level that keeps only that goal.
@@ -79,7 +78,7 @@ std::vector<std::vector<std::int32_t>> distancesByGoal(const Board& board,
         }
         const StaticLevel level(single);
         LowerBound bound(level);
-        std::vector<std::int32_t> row(static_cast<std::size_t>(board.cellCount), LowerBound::DEAD);
+        std::vector<std::int32_t> row(static_cast<std::size_t>(board.cellCount), BOUND_DEAD);
         for (CellIndex cell = 0; cell < single.cellCount; ++cell) {
             if (level.floorIndex[static_cast<std::size_t>(cell)] == -1) {
                 continue;
@@ -122,19 +121,19 @@ TEST(LowerBound, IsTheCheapestAssignmentOfBoxesToGoals) {
         for (std::size_t i = 0; i < order.size(); ++i) {
             order[i] = i;
         }
-        std::int64_t best = LowerBound::DEAD;
+        std::int64_t best = BOUND_DEAD;
         do {
             std::int64_t total = 0;
             for (std::size_t b = 0; b < boxCells.size(); ++b) {
                 const std::int32_t d = table[order[b]][static_cast<std::size_t>(boxCells[b])];
-                total += d == LowerBound::DEAD ? std::int64_t{LowerBound::DEAD} : d;
+                total += d == BOUND_DEAD ? std::int64_t{BOUND_DEAD} : d;
             }
             best = std::min(best, total);
         } while (std::next_permutation(order.begin(), order.end()));
         const std::int32_t expected =
-            best >= LowerBound::DEAD ? LowerBound::DEAD : static_cast<std::int32_t>(best);
+            best >= BOUND_DEAD ? BOUND_DEAD : static_cast<std::int32_t>(best);
         EXPECT_EQ(estimateOf(board), expected);
-        dead += expected == LowerBound::DEAD ? 1 : 0;
+        dead += expected == BOUND_DEAD ? 1 : 0;
         ++compared;
     }
     EXPECT_GT(compared, 200);
@@ -177,9 +176,9 @@ TEST(LowerBound, IsConsistentAndNeverAboveTheStepsNeeded) {
                 std::vector<std::uint64_t> after = key;
                 level.applyPush(after.data(), push.from, push.to);
                 const std::int32_t there = bound.estimate(after.data());
-                if (here == LowerBound::DEAD) {
-                    EXPECT_EQ(there, LowerBound::DEAD);
-                } else if (there != LowerBound::DEAD) {
+                if (here == BOUND_DEAD) {
+                    EXPECT_EQ(there, BOUND_DEAD);
+                } else if (there != BOUND_DEAD) {
                     EXPECT_LE(here, there + 1);
                 }
                 ++pushes;
