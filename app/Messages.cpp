@@ -41,6 +41,8 @@ const std::string_view SOLVE_PROGRESS_FEWEST  = "最少";
 const std::string_view SOLVE_PROGRESS_STEPS   = "步";
 const std::string_view SOLVE_PROGRESS_ROUTE   = "，整理路线";
 const std::string_view SOLVE_PROGRESS_STATES  = "  已存局面:";
+const std::string_view SETTINGS_BAD_MEMORY    =
+    "环境变量 GOALBOX_MEMORY_MIB 应是一个正整数（求解可用的内存，单位 MiB），现改用默认的内存上限。";
 
 const std::string_view SYMBOL_OUTSIDE     = "　";
 const std::string_view SYMBOL_WALL        = "▓";

@@ -8,6 +8,7 @@
 #include "app/Commands.h"
 #include "app/Display.h"
 #include "app/GameIo.h"
+#include "app/GameSettings.h"
 #include "app/Messages.h"
 #include "board/Board.h"
 #include "solver/Solve.h"
@@ -60,7 +61,7 @@ class ProgressLine {
 
 } // namespace
 
-bool solveCommand(GameIo& io, Board& board) {
+bool solveCommand(GameIo& io, Board& board, const GameSettings& settings) {
     std::ostream& out = io.out();
     std::vector<SolutionStep> solution;
 
@@ -71,6 +72,7 @@ bool solveCommand(GameIo& io, Board& board) {
     // Step 2: search on a copy; the live board is untouched until the replay.
     ProgressLine progress(io);
     SolveLimits limits;
+    limits.memoryBudgetBytes = settings.memoryBudgetBytes;
     if (io.isTerminal()) {
         limits.onProgress = [&progress](const SolveProgress& now) { progress.show(now); };
     }

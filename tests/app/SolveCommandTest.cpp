@@ -3,6 +3,7 @@
 
 #include "app/Commands.h"
 #include "app/Display.h"
+#include "app/GameSettings.h"
 #include "app/ScriptedIo.h"
 #include "app/TestBoard.h"
 #include "solver/Solve.h"
@@ -21,15 +22,16 @@ Board openRoom() {
 class SolveCommandTest : public ::testing::Test {
   protected:
     void SetUp() override { fillSymbolTable(); }
-    void TearDown() override { setDefaultMemoryBudget(DEFAULT_MEMORY_BUDGET); }
+
+    GameSettings settings;
 };
 
 TEST_F(SolveCommandTest, SearchOutOfMemoryKeepsTheBoardAndTheGame) {
-    setDefaultMemoryBudget(64 * 1024);
-    Board board        = openRoom();
-    const Board before = board;
+    settings.memoryBudgetBytes = 64 * 1024;
+    Board board                = openRoom();
+    const Board before         = board;
     test::ScriptedIo io("k");
-    EXPECT_TRUE(solveCommand(io, board));
+    EXPECT_TRUE(solveCommand(io, board, settings));
     EXPECT_EQ(io.written(), "正在求解，请耐心等待……\n"
                             "内存不足，求解已停止，棋盘保持原样。按任意键继续。\n");
     EXPECT_EQ(board.cells, before.cells);
@@ -37,13 +39,13 @@ TEST_F(SolveCommandTest, SearchOutOfMemoryKeepsTheBoardAndTheGame) {
     EXPECT_EQ(board.steps, before.steps);
     // The key after the message was read; the end of input there ends the program.
     test::ScriptedIo ended("");
-    EXPECT_FALSE(solveCommand(ended, board));
+    EXPECT_FALSE(solveCommand(ended, board, settings));
 }
 
 TEST_F(SolveCommandTest, ProgressLineOnlyOnATerminalAndWipedBeforeTheAnswer) {
     Board board = openRoom();
     test::ScriptedIo terminal("ab", true, 300);
-    EXPECT_TRUE(solveCommand(terminal, board));
+    EXPECT_TRUE(solveCommand(terminal, board, settings));
     const std::string shown = terminal.written();
     // Without a solution the line only ever shows the least steps a solution could still have.
     const std::size_t line = shown.find("\r寻找最少步数，至少");
@@ -58,7 +60,7 @@ TEST_F(SolveCommandTest, ProgressLineOnlyOnATerminalAndWipedBeforeTheAnswer) {
         test::boardFromRows({"############", "#          #", "#  $  $  $ #", "#   @      #",
                              "#  $    $  #", "#   .....  #", "############"});
     test::ScriptedIo solving("ab", true, 300);
-    EXPECT_TRUE(solveCommand(solving, solvable));
+    EXPECT_TRUE(solveCommand(solving, solvable, settings));
     const std::string route  = solving.written();
     const std::size_t fewest = route.find("\r最少38步，整理路线");
     ASSERT_NE(fewest, std::string::npos);
@@ -66,7 +68,7 @@ TEST_F(SolveCommandTest, ProgressLineOnlyOnATerminalAndWipedBeforeTheAnswer) {
     EXPECT_LT(route.find("\r寻找最少步数，至少"), fewest);
 
     test::ScriptedIo pipe("ab", false, 300);
-    EXPECT_TRUE(solveCommand(pipe, board));
+    EXPECT_TRUE(solveCommand(pipe, board, settings));
     EXPECT_EQ(pipe.written().find('\r'), std::string::npos);
     EXPECT_EQ(pipe.written().rfind("正在求解，请耐心等待……\n证明无解！\n", 0), 0u);
 }
