@@ -44,6 +44,11 @@ class KeyDecoder {
     // of input the rest is a line when it is not empty. An arrow's second code that is still
     // waiting is dropped.
     DecodeStatus nextLine(std::string& line);
+    // Takes the first Esc key among the bytes held, as nextKey would read them, and leaves every
+    // other key and line in place. READY when one was taken; INCOMPLETE when the bytes end in an
+    // ESC that may begin an arrow's sequence (ask again with `flush` set once no more has come);
+    // NEED_BYTES when there is none.
+    DecodeStatus takeEscape(bool flush = false);
 
   private:
     std::size_t available() const { return buffer_.size() - start_; }
