@@ -36,6 +36,7 @@ class KeyDecoder {
     void feed(std::string_view bytes);
     // Tells that no more bytes will come.
     void markEnd() { ended_ = true; }
+    bool hasEnded() const { return ended_; }
 
     // Takes one key. READY sets `key`; END sets it to KEY_END (and stays END). `flush`
     // decides a begun escape sequence with what is there.
