@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <thread>
 
 #include "solver/Solve.h"
 
@@ -12,6 +13,9 @@ namespace goalbox {
 struct GameSettings {
     // The memory that the searches of the S key may take together.
     std::uint64_t memoryBudgetBytes = DEFAULT_MEMORY_BUDGET;
+    // The machine's processors (0: unknown). With more than one, the S key's second search runs
+    // beside the first from the start; with one, only after the first has run out of memory.
+    unsigned processorCount = std::thread::hardware_concurrency();
 };
 
 // The settings of a run: the memory budget from memoryMib, the value of GOALBOX_MEMORY_MIB in
