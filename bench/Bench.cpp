@@ -1,9 +1,11 @@
 // goalbox-bench: solves level files, checks every solution by replaying it, and prints the
 // figures of each search and their totals. With --plain it runs the plain search after the
 // fast one on every level and compares their answers and times. With --golden it also writes
-// the golden file that the solver tests compare against.
+// the golden file that the solver tests compare against. With --any it runs the search for some
+// route (solveAny) alone instead, and compares each route's steps with the length of a known
+// solution where the level file gives one after its REM line.
 //
-//   goalbox-bench [--plain] [--cap SECONDS] [--memory MIB] [--golden FILE]
+//   goalbox-bench [--plain | --any] [--cap SECONDS] [--memory MIB] [--golden FILE]
 //                 [--golden-cap SECONDS] [--quick | PATH...]
 //
 // Without PATH it runs the default set: the shipped levels and bench/levels of the source tree;
@@ -103,6 +105,7 @@ constexpr const char* QUICK_SET[] = {
 
 struct Options {
     bool plain                = false;
+    bool any                  = false;
     bool quick                = false;
     double capSeconds         = 10.0;
     std::uint64_t memoryBytes = goalbox::DEFAULT_MEMORY_BUDGET;
@@ -121,12 +124,13 @@ struct LevelFigures {
     bool outOfMemory = false;
     bool replayOk    = true;
     std::vector<SolutionStep> solution;
+    std::int32_t knownSteps = -1; // the length of a known solution, from the level file
 
     bool ended() const { return !capped && !outOfMemory; }
 };
 
 void usage() {
-    std::fprintf(stderr, "usage: goalbox-bench [--plain] [--cap SECONDS] [--memory MIB] "
+    std::fprintf(stderr, "usage: goalbox-bench [--plain | --any] [--cap SECONDS] [--memory MIB] "
                          "[--golden FILE] [--golden-cap SECONDS] [--quick | PATH...]\n");
 }
 
@@ -183,6 +187,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
             }
         } else if (arg == "--plain") {
             options.plain = true;
+        } else if (arg == "--any") {
+            options.any = true;
         } else if (arg == "--quick") {
             options.quick = true;
         } else if (!arg.empty() && arg[0] == '-') {
@@ -191,7 +197,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
             goalbox::bench::appendLevelFiles(arg, options.levels);
         }
     }
-    if (options.quick && !options.levels.empty()) {
+    if ((options.quick && !options.levels.empty()) || (options.plain && options.any)) {
         return false;
     }
     if (options.quick) {
@@ -221,10 +227,33 @@ std::uint32_t routeSignature(const std::vector<SolutionStep>& solution) {
     return hash;
 }
 
+// The first number on the lines after the line REM of a level file (the length of a known
+// solution, "reference solution: 230 moves"), or -1.
+std::int32_t knownSolutionSteps(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    std::string line;
+    bool afterMap = false;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (!afterMap) {
+            afterMap = line == "REM";
+            continue;
+        }
+        const std::size_t digit = line.find_first_of("0123456789");
+        if (digit != std::string::npos) {
+            return static_cast<std::int32_t>(std::strtol(line.c_str() + digit, nullptr, 10));
+        }
+    }
+    return -1;
+}
+
 LevelFigures runLevel(const std::filesystem::path& path, const Options& options,
                       SolveFunction solve) {
     LevelFigures figures;
-    figures.name = levelName(path);
+    figures.name       = levelName(path);
+    figures.knownSteps = knownSolutionSteps(path);
     Board board;
     if (board.load(path.string()) != goalbox::LOAD_OK) {
         figures.replayOk = false;
@@ -412,6 +441,27 @@ struct Comparison {
     }
 };
 
+// The routes of the search for some route against the known solutions' lengths.
+struct KnownComparison {
+    std::vector<double> ratios; // route steps / known steps, per level with both
+
+    std::string add(const LevelFigures& f) {
+        if (f.result == -1 || f.knownSteps <= 0 || !f.replayOk) {
+            return "";
+        }
+        const double ratio = static_cast<double>(f.result) / f.knownSteps;
+        ratios.push_back(ratio);
+        char text[48];
+        std::snprintf(text, sizeof text, "  known %5d  ratio %.2f", f.knownSteps, ratio);
+        return text;
+    }
+
+    void print() const {
+        std::printf("Steps / known steps:  median %.2f over %zu levels with a known solution\n",
+                    median(ratios), ratios.size());
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -437,10 +487,12 @@ int main(int argc, char** argv) {
         }
     }
 
-    const SolveFunction fastSolve  = goalbox::solve;
+    const SolveFunction exactSolve = goalbox::solve;
+    const SolveFunction fastSolve  = options.any ? goalbox::solveAny : exactSolve;
     const SolveFunction plainSolve = goalbox::plain::solve;
     Totals totals;
     Comparison comparison;
+    KnownComparison known;
     int nameWidth = 12;
     for (const auto& path : options.levels) {
         nameWidth = std::max(nameWidth, static_cast<int>(levelName(path).size()));
@@ -452,7 +504,7 @@ int main(int argc, char** argv) {
         // search ended within the golden cap with the same answer.
         const double goldenCapMillis = options.goldenCapSeconds * 1000.0;
         bool toGolden                = f.ended() && f.replayOk && f.millis < goldenCapMillis;
-        printLevel(nameWidth, f.name, f, "");
+        printLevel(nameWidth, f.name, f, options.any ? known.add(f) : "");
         if (options.plain) {
             const LevelFigures p = runLevel(path, options, plainSolve);
             printLevel(nameWidth, "  plain", p, comparison.add(f, p));
@@ -474,6 +526,9 @@ int main(int argc, char** argv) {
     }
     if (options.plain) {
         comparison.print(options.levels.size());
+    }
+    if (options.any) {
+        known.print();
     }
     return totals.failed == 0 && comparison.differing == 0 ? 0 : 1;
 }

@@ -1,0 +1,237 @@
+#include "solver/any/AnySearch.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+
+#include "solver/positions/GentleGrowth.h"
+
+namespace goalbox {
+
+namespace {
+
+// Queue cells per count of goals packed: the corrals beside the player's area, up to this
+// many less one.
+constexpr std::int32_t CORRAL_CELLS = 8;
+
+} // namespace
+
+AnySearch::AnySearch(const StaticLevel& level, LowerBound& bound, const BoxSubsets& subsets,
+                     const LoneBoxes& loneBoxes, const PackingOrder& order,
+                     PushGenerator& generator, SolveControl& control, const AnySettings& settings)
+    : level_(level), bound_(bound), subsets_(subsets), loneBoxes_(loneBoxes), order_(order),
+      generator_(generator), control_(control), settings_(settings), frozenBoxes_(level, bound),
+      corrals_(level, generator.board().boxCount), store_(level.keyWords),
+      parentKey_(static_cast<std::size_t>(level.keyWords)),
+      childKey_(static_cast<std::size_t>(level.keyWords)),
+      areaMark_(static_cast<std::size_t>(level.floorCount), 0) {}
+
+// The lowest floor cell of the area the player of key walks in from floor cell start.
+std::int32_t AnySearch::areaFloor(const std::uint64_t* key, std::int32_t start) {
+    if (++areaStamp_ == 0) {
+        std::fill(areaMark_.begin(), areaMark_.end(), 0);
+        areaStamp_ = 1;
+    }
+    std::int32_t lowest                        = start;
+    areaMark_[static_cast<std::size_t>(start)] = areaStamp_;
+    areaStack_.assign(1, start);
+    while (!areaStack_.empty()) {
+        const std::int32_t floor = areaStack_.back();
+        areaStack_.pop_back();
+        const std::int32_t* around =
+            &level_.floorNeighbours[static_cast<std::size_t>(floor) * DIR_COUNT];
+        for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+            const std::int32_t next = around[dir];
+            if (next == NO_FLOOR || areaMark_[static_cast<std::size_t>(next)] == areaStamp_ ||
+                level_.hasBox(key, next)) {
+                continue;
+            }
+            areaMark_[static_cast<std::size_t>(next)] = areaStamp_;
+            lowest                                    = std::min(lowest, next);
+            areaStack_.push_back(next);
+        }
+    }
+    return lowest;
+}
+
+// Keeps of the pushes generated only those into a corral that narrows the search, where the
+// position of parentKey_ has one.
+void AnySearch::narrowToCorral() {
+    const std::int32_t player = level_.playerFloor(parentKey_.data());
+    if (player == NO_FLOOR) {
+        return;
+    }
+    corrals_.measure(parentKey_.data(), player);
+    if (corrals_.choose(parentKey_.data())) {
+        std::erase_if(generated_, [this](const Push& push) {
+            return !corrals_.leadsIn(level_.floorIndex[static_cast<std::size_t>(push.to)]);
+        });
+    }
+}
+
+// The dead tests of the position of childKey_ after push (the player on the cell the box left).
+bool AnySearch::isDeadAfterPush(const Push& push) {
+    const std::int32_t to   = level_.floorIndex[static_cast<std::size_t>(push.to)];
+    const std::int32_t from = level_.floorIndex[static_cast<std::size_t>(push.from)];
+    return bound_.nearestPushes(to) == LowerBound::DEAD || !loneBoxes_.canReachGoal(to, from) ||
+           frozenBoxes_.isFrozenOffGoal(childKey_.data(), push.to) ||
+           subsets_.isDeadAfterPush(childKey_.data(), to, from);
+}
+
+// Queues entry, whose position is key, by the guide of the settings.
+void AnySearch::queue(std::uint32_t entry, const std::uint64_t* key, std::int32_t estimate) {
+    std::int64_t priority = std::int64_t{estimate} * settings_.estimateWeight +
+                            std::int64_t{pushes_[entry]} * settings_.pathWeight;
+    std::size_t cell = 0;
+    if (order_.usable()) {
+        const PackingOrder::Guide guide = order_.guide(key);
+        priority +=
+            std::int64_t{guide.nextPushes == PackingOrder::BLOCKED ? settings_.blockedPenalty
+                                                                   : guide.nextPushes} *
+            settings_.nextWeight;
+        if (settings_.featureCells) {
+            cell = static_cast<std::size_t>(guide.packed) * CORRAL_CELLS;
+        } else {
+            priority += std::int64_t{order_.goalCount() - guide.packed} * settings_.packedWeight;
+        }
+    }
+    if (settings_.featureCells) {
+        const std::int32_t player = level_.playerFloor(key);
+        if (player != NO_FLOOR) {
+            corrals_.measure(key, player);
+            cell += static_cast<std::size_t>(std::min(corrals_.partCount(), CORRAL_CELLS - 1));
+        }
+    }
+    queue_.push(entry, cell, static_cast<std::size_t>(std::max<std::int64_t>(priority, 0)));
+}
+
+// Generates the pushes of entry and queues every new position after them that can still be
+// solved. True when one of them is solved.
+bool AnySearch::expand(std::uint32_t entry, bool trapped) {
+    const std::uint64_t* stored = store_.key(entry);
+    std::copy(stored, stored + level_.keyWords, parentKey_.begin());
+    generator_.setPosition(parentKey_.data());
+    generator_.generate(trapped, generated_);
+    narrowToCorral();
+    const auto pathPushes = static_cast<std::uint16_t>(std::min(pushes_[entry] + 1, 0xFFFF));
+    for (const Push& push : generated_) {
+        // 1. The position after the push, unless it is dead.
+        std::copy(parentKey_.begin(), parentKey_.end(), childKey_.begin());
+        level_.applyPush(childKey_.data(), push.from, push.to);
+        if (isDeadAfterPush(push)) {
+            continue;
+        }
+        // 2. The player on the lowest cell of its area; a position met before is left.
+        const std::int32_t from = level_.floorIndex[static_cast<std::size_t>(push.from)];
+        level_.setPlayer(
+            childKey_.data(),
+            level_.floorCells[static_cast<std::size_t>(areaFloor(childKey_.data(), from))]);
+        const std::uint64_t hash = PositionStore::hashOf(childKey_.data(), level_.keyWords);
+        if (store_.find(childKey_.data(), hash) != NONE) {
+            continue;
+        }
+        const std::int32_t estimate = bound_.estimate(childKey_.data());
+        if (estimate == LowerBound::DEAD) {
+            continue;
+        }
+        // 3. Stored; solved when every box stands on a goal.
+        const std::uint32_t child = store_.insert(childKey_.data(), hash);
+        growGently(parent_);
+        growGently(pushes_);
+        parent_.push_back(entry);
+        pushes_.push_back(pathPushes);
+        if (estimate == 0) {
+            solved_ = child;
+            return true;
+        }
+        queue(child, childKey_.data(), estimate);
+    }
+    return false;
+}
+
+// The push that made entry from its parent: the box left the one cell of the parent's boxes
+// that the entry lacks and arrived on the one cell that the parent lacks.
+SolutionStep AnySearch::pushInto(std::uint32_t entry) const {
+    const std::uint64_t* after  = store_.key(entry);
+    const std::uint64_t* before = store_.key(parent_[entry]);
+    CellIndex from              = NO_CELL;
+    CellIndex to                = NO_CELL;
+    const std::int32_t boxWords = (level_.floorCount + 63) / 64;
+    for (std::int32_t w = 0; w < boxWords; ++w) {
+        std::uint64_t mask = ~std::uint64_t{0};
+        if (w == level_.floorCount / 64) {
+            mask = (std::uint64_t{1} << (level_.floorCount % 64)) - 1;
+        }
+        const std::uint64_t left    = before[w] & ~after[w] & mask;
+        const std::uint64_t arrived = after[w] & ~before[w] & mask;
+        if (left != 0) {
+            from = level_.floorCells[static_cast<std::size_t>(w * 64 + std::countr_zero(left))];
+        }
+        if (arrived != 0) {
+            to = level_.floorCells[static_cast<std::size_t>(w * 64 + std::countr_zero(arrived))];
+        }
+    }
+    // On a board one column wide right and down share an offset; only down is a push there.
+    std::int32_t dir = 0;
+    while (dir + 1 < DIR_COUNT && (static_cast<CellIndex>(from + level_.dirOffset[dir]) != to ||
+                                   !level_.isPushable(from, dir))) {
+        ++dir;
+    }
+    return SolutionStep{static_cast<CellIndex>(from - level_.dirOffset[dir]),
+                        static_cast<Direction>(dir)};
+}
+
+void AnySearch::route(std::uint32_t solved, std::vector<SolutionStep>& pushes) const {
+    const std::size_t before = pushes.size();
+    for (std::uint32_t entry = solved; parent_[entry] != NONE; entry = parent_[entry]) {
+        pushes.push_back(pushInto(entry));
+    }
+    std::reverse(pushes.begin() + static_cast<std::ptrdiff_t>(before), pushes.end());
+}
+
+AnySearch::Outcome AnySearch::run(const std::uint64_t* startKey, bool startTrapped,
+                                  std::vector<SolutionStep>& pushes) {
+    SolveStats& stats = control_.stats();
+    // 1. The start, unless it cannot be solved.
+    const std::int32_t estimate = bound_.estimate(startKey);
+    if (estimate == LowerBound::DEAD) {
+        return NO_ROUTE;
+    }
+    const std::uint32_t start =
+        store_.insert(startKey, PositionStore::hashOf(startKey, level_.keyWords));
+    parent_.push_back(NONE);
+    pushes_.push_back(0);
+    queue(start, startKey, estimate);
+    // 2. Position after position, as the queue gives them, until a push solves the level.
+    const SolveProgress progress;
+    for (std::uint64_t expanded = 0;; ++expanded) {
+        if (control_.stopRequested(progress)) {
+            return STOPPED;
+        }
+        if (settings_.expansionLimit != 0 && expanded == settings_.expansionLimit) {
+            return GAVE_UP;
+        }
+        const std::uint32_t entry = queue_.pop();
+        if (entry == NONE) {
+            return NO_ROUTE;
+        }
+        const bool solved = expand(entry, startTrapped && entry == start);
+        ++stats.nodesExpanded;
+        stats.statesStored = std::max<std::uint64_t>(stats.statesStored, store_.size());
+        stats.pushesTried  = generator_.pushesTried();
+        control_.checkMemory(memoryBytes(), store_.size());
+        if (solved) {
+            route(solved_, pushes);
+            return FOUND;
+        }
+    }
+}
+
+std::uint64_t AnySearch::memoryBytes() const {
+    return store_.memoryBytes() + parent_.capacity() * sizeof(std::uint32_t) +
+           pushes_.capacity() * sizeof(std::uint16_t) + queue_.memoryBytes() +
+           generator_.memoryBytes() + bound_.memoryBytes() + loneBoxes_.memoryBytes() +
+           subsets_.memoryBytes() + corrals_.memoryBytes() + order_.memoryBytes();
+}
+
+} // namespace goalbox

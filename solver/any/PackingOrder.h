@@ -1,0 +1,69 @@
+#ifndef SOLVER_ANY_PACKINGORDER_H
+#define SOLVER_ANY_PACKINGORDER_H
+
+#include <cstdint>
+#include <vector>
+
+#include "solver/positions/StaticLevel.h"
+
+namespace goalbox {
+
+// An order in which to fill the goals, and a guide for the search for some route that follows
+// it (not a lower bound).
+//
+// Goals that lie in a room with one door must be filled from the back: a box on a goal near the
+// door closes the way to those behind it. The order is worked out backward from the full room:
+// with every goal holding a box, the box that can be pulled out the most easily (back to a cell
+// where a box starts, the other goals' boxes staying) is the one filled last; it is taken away,
+// and so on until every goal has its place. Where a box cannot be pulled out (the way is closed
+// whatever the order), the level gets no order.
+//
+// The guide counts the goals filled in the order's prefix (packed) and the pushes that bring the
+// nearest box onto the next goal of the order, the goals of the prefix standing for walls.
+class PackingOrder {
+  public:
+    static constexpr std::int32_t BLOCKED = INT32_MAX;
+
+    PackingOrder(const StaticLevel& level, const std::uint64_t* startKey, std::int32_t boxCount);
+
+    // Whether the level has an order (as many boxes as goals, each goal pulled out in turn).
+    bool usable() const { return usable_; }
+    std::int32_t goalCount() const { return static_cast<std::int32_t>(order_.size()); }
+
+    struct Guide {
+        std::int32_t packed;     // goals filled in the order's prefix
+        std::int32_t nextPushes; // pushes of the nearest box to the next goal, or BLOCKED
+    };
+    Guide guide(const std::uint64_t* key) const;
+
+    // The order, first goal first, as floor cells (for tests).
+    const std::vector<std::int32_t>& order() const { return order_; }
+
+    std::uint64_t memoryBytes() const;
+
+  private:
+    static constexpr std::uint16_t NO_PATH = 0xFFFF;
+
+    std::int32_t pullOutMoves(std::int32_t goal, const std::vector<std::uint8_t>& blocked);
+    void measureNextPushes();
+    std::int32_t neighbour(std::int32_t floor, std::int32_t dir) const {
+        return level_.floorNeighbours[static_cast<std::size_t>(floor) * DIR_COUNT +
+                                      static_cast<std::size_t>(dir)];
+    }
+
+    const StaticLevel& level_;
+    bool usable_ = false;
+    std::vector<std::uint8_t> startBox_; // per floor cell: a box stands there at the start
+    std::vector<std::int32_t> order_;    // the goals, first filled first
+    // Per prefix length k * floorCount + floor: the pushes from the floor cell onto goal order_[k]
+    // with the goals order_[0 .. k-1] as walls, or NO_PATH.
+    std::vector<std::uint16_t> nextPushes_;
+    // Working arrays of the backward searches.
+    std::vector<std::uint32_t> seen_;
+    std::uint32_t stamp_ = 0;
+    std::vector<std::int32_t> queue_;
+};
+
+} // namespace goalbox
+
+#endif

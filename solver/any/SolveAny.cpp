@@ -1,0 +1,141 @@
+// The entry of the search for some route: the level's fixed facts, bounds, dead tests and push
+// generator, shared with the exact search, then AnySearch with one setting after another.
+#include "solver/any/SolveAny.h"
+
+#include <cstddef>
+#include <new>
+#include <utility>
+
+#include "analysis/DeadPosition.h"
+#include "solver/SolveControl.h"
+#include "solver/any/PackingOrder.h"
+#include "solver/bounds/BoxSubsets.h"
+#include "solver/bounds/LowerBound.h"
+#include "solver/dead/LoneBoxes.h"
+#include "solver/positions/PushGenerator.h"
+#include "solver/positions/StaticLevel.h"
+
+namespace goalbox {
+
+namespace {
+
+// Tables of box sets of at most this many positions are set up before the searches: beside a
+// search of millions of positions they take little time.
+constexpr std::uint64_t SUBSET_TABLE_LIMIT = 20'000'000;
+// Quadruple tables on levels of at most this many box cells in sets of four.
+constexpr std::uint64_t QUADRUPLE_TABLE_LIMIT = 1'000'000;
+
+// The steps counter after the pushes, each after a shortest walk to its stand cell, from the
+// board's position; -1 when a walk or a push is refused or the count passes what the steps
+// counter holds.
+std::int32_t replayedSteps(Board board, const std::vector<SolutionStep>& pushes) {
+    std::int32_t steps = board.steps;
+    for (const SolutionStep& push : pushes) {
+        board.steps             = 0; // counted here, where it cannot overflow
+        const std::int16_t walk = board.jumpTo(push.cell);
+        if (walk == -1 || board.move(push.direction) == -1) {
+            return -1;
+        }
+        steps += walk + 1;
+        if (steps > INT16_MAX) {
+            return -1;
+        }
+    }
+    return board.isSolved() ? steps : -1;
+}
+
+void addSubsetTables(BoxSubsets& subsets, const StaticLevel& level) {
+    if (subsets.triplesAreWhole()) {
+        if (subsets.tableSize(3) <= SUBSET_TABLE_LIMIT) {
+            subsets.addTriples();
+        }
+        return;
+    }
+    if (subsets.tableSize(2) > SUBSET_TABLE_LIMIT || !subsets.addPairs()) {
+        return;
+    }
+    if (subsets.tableSize(3) <= SUBSET_TABLE_LIMIT && subsets.addTriples() &&
+        subsets.tableSize(4) <=
+            QUADRUPLE_TABLE_LIMIT * static_cast<std::uint64_t>(level.floorCount)) {
+        subsets.addQuadruples();
+    }
+}
+
+} // namespace
+
+std::vector<AnySettings> anySchedule() {
+    AnySettings cells;
+    cells.expansionLimit = 25'000;
+    AnySettings ranked   = cells;
+    ranked.featureCells  = false;
+    return {cells, ranked};
+}
+
+std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
+                          const SolveLimits& limits, SolveStats* stats,
+                          const std::vector<AnySettings>& schedule) {
+    SolveStats localStats;
+    SolveStats& figures = stats != nullptr ? *stats : localStats;
+    figures             = SolveStats{};
+    SolveControl control(limits, figures);
+    if (board.isSolved()) {
+        figures.statesStored = 1;
+        return board.steps;
+    }
+    // 1. What every search shares.
+    const StaticLevel level(board);
+    LowerBound bound(level);
+    PushGenerator generator(board, level);
+    std::vector<std::uint64_t> startKey(static_cast<std::size_t>(level.keyWords));
+    level.keyOf(board, startKey.data());
+    const bool startTrapped = isTrapped(board);
+    BoxSubsets subsets(level, bound, board.boxCount);
+    addSubsetTables(subsets, level);
+    const LoneBoxes loneBoxes(level);
+    const PackingOrder order(level, startKey.data(), board.boxCount);
+
+    // 2. Round after round with four times the expansions, each setting in turn, until one finds
+    //    a route or shows that there is none. A round in which a search passes the memory budget
+    //    is the last.
+    std::vector<SolutionStep> pushes;
+    bool outOfMemory = false;
+    for (std::uint64_t factor = 1; !outOfMemory; factor *= 4) {
+        bool anyLimited = false;
+        for (AnySettings settings : schedule) {
+            anyLimited                 = anyLimited || settings.expansionLimit != 0;
+            settings.expansionLimit    = settings.expansionLimit * factor;
+            AnySearch::Outcome outcome = AnySearch::GAVE_UP;
+            try {
+                AnySearch search(level, bound, subsets, loneBoxes, order, generator, control,
+                                 settings);
+                outcome = search.run(startKey.data(), startTrapped, pushes);
+            } catch (const std::bad_alloc&) {
+                outOfMemory = true;
+                continue;
+            }
+            if (outcome == AnySearch::NO_ROUTE || outcome == AnySearch::STOPPED) {
+                return -1;
+            }
+            if (outcome == AnySearch::FOUND) {
+                const std::int32_t steps = replayedSteps(board, pushes);
+                if (steps == -1) {
+                    return -1;
+                }
+                solution.insert(solution.end(), pushes.begin(), pushes.end());
+                figures.solutionPushes = static_cast<std::int32_t>(pushes.size());
+                return steps;
+            }
+        }
+        if (!anyLimited) {
+            return -1;
+        }
+    }
+    throw std::bad_alloc();
+}
+
+std::int32_t solveAny(Board board, std::vector<SolutionStep>& solution, const SolveLimits& limits,
+                      SolveStats* stats) {
+    return solveAnyWith(std::move(board), solution, limits, stats, anySchedule());
+}
+
+} // namespace goalbox
