@@ -21,38 +21,9 @@ AnySearch::AnySearch(const StaticLevel& level, LowerBound& bound, const BoxSubse
                      PushGenerator& generator, SolveControl& control, const AnySettings& settings)
     : level_(level), bound_(bound), subsets_(subsets), loneBoxes_(loneBoxes), order_(order),
       generator_(generator), control_(control), settings_(settings), frozenBoxes_(level, bound),
-      corrals_(level, generator.board().boxCount), store_(level.keyWords),
-      parentKey_(static_cast<std::size_t>(level.keyWords)),
-      childKey_(static_cast<std::size_t>(level.keyWords)),
-      areaMark_(static_cast<std::size_t>(level.floorCount), 0) {}
-
-// The lowest floor cell of the area the player of key walks in from floor cell start.
-std::int32_t AnySearch::areaFloor(const std::uint64_t* key, std::int32_t start) {
-    if (++areaStamp_ == 0) {
-        std::fill(areaMark_.begin(), areaMark_.end(), 0);
-        areaStamp_ = 1;
-    }
-    std::int32_t lowest                        = start;
-    areaMark_[static_cast<std::size_t>(start)] = areaStamp_;
-    areaStack_.assign(1, start);
-    while (!areaStack_.empty()) {
-        const std::int32_t floor = areaStack_.back();
-        areaStack_.pop_back();
-        const std::int32_t* around =
-            &level_.floorNeighbours[static_cast<std::size_t>(floor) * DIR_COUNT];
-        for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
-            const std::int32_t next = around[dir];
-            if (next == NO_FLOOR || areaMark_[static_cast<std::size_t>(next)] == areaStamp_ ||
-                level_.hasBox(key, next)) {
-                continue;
-            }
-            areaMark_[static_cast<std::size_t>(next)] = areaStamp_;
-            lowest                                    = std::min(lowest, next);
-            areaStack_.push_back(next);
-        }
-    }
-    return lowest;
-}
+      corrals_(level, generator.board().boxCount), assignment_(level, bound),
+      store_(level.keyWords), parentKey_(static_cast<std::size_t>(level.keyWords)),
+      childKey_(static_cast<std::size_t>(level.keyWords)) {}
 
 // Keeps of the pushes generated only those into a corral that narrows the search, where the
 // position of parentKey_ has one.
@@ -96,9 +67,8 @@ void AnySearch::queue(std::uint32_t entry, const std::uint64_t* key, std::int32_
         }
     }
     if (settings_.featureCells) {
-        const std::int32_t player = level_.playerFloor(key);
-        if (player != NO_FLOOR) {
-            corrals_.measure(key, player);
+        if (level_.playerFloor(key) != NO_FLOOR) {
+            corrals_.measureParts(key);
             cell += static_cast<std::size_t>(std::min(corrals_.partCount(), CORRAL_CELLS - 1));
         }
     }
@@ -113,6 +83,9 @@ bool AnySearch::expand(std::uint32_t entry, bool trapped) {
     generator_.setPosition(parentKey_.data());
     generator_.generate(trapped, generated_);
     narrowToCorral();
+    if (!generated_.empty()) {
+        assignment_.assign(parentKey_.data());
+    }
     const auto pathPushes = static_cast<std::uint16_t>(std::min(pushes_[entry] + 1, 0xFFFF));
     for (const Push& push : generated_) {
         // 1. The position after the push, unless it is dead.
@@ -123,14 +96,14 @@ bool AnySearch::expand(std::uint32_t entry, bool trapped) {
         }
         // 2. The player on the lowest cell of its area; a position met before is left.
         const std::int32_t from = level_.floorIndex[static_cast<std::size_t>(push.from)];
-        level_.setPlayer(
-            childKey_.data(),
-            level_.floorCells[static_cast<std::size_t>(areaFloor(childKey_.data(), from))]);
+        level_.setPlayer(childKey_.data(), level_.floorCells[static_cast<std::size_t>(
+                                               corrals_.measureArea(childKey_.data(), from))]);
         const std::uint64_t hash = PositionStore::hashOf(childKey_.data(), level_.keyWords);
         if (store_.find(childKey_.data(), hash) != NONE) {
             continue;
         }
-        const std::int32_t estimate = bound_.estimate(childKey_.data());
+        const std::int32_t estimate =
+            assignment_.afterPush(from, level_.floorIndex[static_cast<std::size_t>(push.to)]);
         if (estimate == LowerBound::DEAD) {
             continue;
         }
@@ -201,6 +174,10 @@ AnySearch::Outcome AnySearch::run(const std::uint64_t* startKey, bool startTrapp
         store_.insert(startKey, PositionStore::hashOf(startKey, level_.keyWords));
     parent_.push_back(NONE);
     pushes_.push_back(0);
+    const std::int32_t player = level_.playerFloor(startKey);
+    if (player != NO_FLOOR) {
+        corrals_.measureArea(startKey, player);
+    }
     queue(start, startKey, estimate);
     // 2. Position after position, as the queue gives them, until a push solves the level.
     const SolveProgress progress;
@@ -231,7 +208,8 @@ std::uint64_t AnySearch::memoryBytes() const {
     return store_.memoryBytes() + parent_.capacity() * sizeof(std::uint32_t) +
            pushes_.capacity() * sizeof(std::uint16_t) + queue_.memoryBytes() +
            generator_.memoryBytes() + bound_.memoryBytes() + loneBoxes_.memoryBytes() +
-           subsets_.memoryBytes() + corrals_.memoryBytes() + order_.memoryBytes();
+           subsets_.memoryBytes() + corrals_.memoryBytes() + assignment_.memoryBytes() +
+           order_.memoryBytes();
 }
 
 } // namespace goalbox

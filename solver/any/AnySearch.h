@@ -8,6 +8,7 @@
 #include "solver/SolveControl.h"
 #include "solver/any/Corrals.h"
 #include "solver/any/FeatureQueue.h"
+#include "solver/any/GoalAssignment.h"
 #include "solver/any/PackingOrder.h"
 #include "solver/bounds/BoxSubsets.h"
 #include "solver/bounds/LowerBound.h"
@@ -64,9 +65,9 @@ class AnySearch {
   private:
     static constexpr std::uint32_t NONE = PositionStore::NONE;
 
-    std::int32_t areaFloor(const std::uint64_t* key, std::int32_t start);
     void narrowToCorral();
     bool isDeadAfterPush(const Push& push);
+    // Queues entry, whose position is key, after Corrals::measureArea of key.
     void queue(std::uint32_t entry, const std::uint64_t* key, std::int32_t estimate);
     bool expand(std::uint32_t entry, bool trapped);
     SolutionStep pushInto(std::uint32_t entry) const;
@@ -83,6 +84,7 @@ class AnySearch {
     const AnySettings settings_;
     FrozenBoxes frozenBoxes_;
     Corrals corrals_;
+    GoalAssignment assignment_;
     PositionStore store_;
     std::vector<std::uint32_t> parent_; // per entry: the position it was pushed from, or NONE
     std::vector<std::uint16_t> pushes_; // per entry: the pushes from the start on its path
@@ -93,9 +95,6 @@ class AnySearch {
     std::vector<Push> generated_;
     std::vector<std::uint64_t> parentKey_;
     std::vector<std::uint64_t> childKey_;
-    std::vector<std::uint32_t> areaMark_; // per floor cell: the stamp of the latest area search
-    std::uint32_t areaStamp_ = 0;
-    std::vector<std::int32_t> areaStack_;
 };
 
 } // namespace goalbox

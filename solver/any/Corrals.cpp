@@ -15,12 +15,11 @@ Corrals::Corrals(const StaticLevel& level, std::int32_t boxCount)
     goalsMustFill_ = goals <= boxCount;
 }
 
-std::int32_t Corrals::measure(const std::uint64_t* key, std::int32_t player) {
+std::int32_t Corrals::measureArea(const std::uint64_t* key, std::int32_t player) {
     if (++stamp_ == 0) {
         std::fill(areaMark_.begin(), areaMark_.end(), 0);
         stamp_ = 1;
     }
-    // 1. The player's area.
     std::int32_t lowest                         = player;
     areaMark_[static_cast<std::size_t>(player)] = stamp_;
     stack_.assign(1, player);
@@ -38,7 +37,11 @@ std::int32_t Corrals::measure(const std::uint64_t* key, std::int32_t player) {
             stack_.push_back(next);
         }
     }
-    // 2. The free cells outside it, in connected parts.
+    return lowest;
+}
+
+void Corrals::measureParts(const std::uint64_t* key) {
+    // The free cells outside the area, in connected parts.
     std::fill(part_.begin(), part_.end(), NO_PART);
     partCount_ = 0;
     for (std::int32_t start = 0; start < level_.floorCount; ++start) {
@@ -64,7 +67,6 @@ std::int32_t Corrals::measure(const std::uint64_t* key, std::int32_t player) {
         }
     }
     chosen_ = NO_PART;
-    return lowest;
 }
 
 // A box of key on floor cell floor next to a cell of the part (or of any part).

@@ -33,9 +33,16 @@ class Corrals {
   public:
     Corrals(const StaticLevel& level, std::int32_t boxCount);
 
-    // The player's area in key from floor cell player (the player stands there) and the
-    // corrals beside it. Returns the lowest floor cell of the area.
-    std::int32_t measure(const std::uint64_t* key, std::int32_t player);
+    // The player's area in key from floor cell player (the player stands there). Returns the
+    // lowest floor cell of the area.
+    std::int32_t measureArea(const std::uint64_t* key, std::int32_t player);
+    // After measureArea of the same key: the corrals beside the area.
+    void measureParts(const std::uint64_t* key);
+    std::int32_t measure(const std::uint64_t* key, std::int32_t player) {
+        const std::int32_t lowest = measureArea(key, player);
+        measureParts(key);
+        return lowest;
+    }
 
     // After measure: whether the player's area holds floor cell floor.
     bool inArea(std::int32_t floor) const {

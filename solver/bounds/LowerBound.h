@@ -45,6 +45,14 @@ class LowerBound {
         return d == NO_PATH ? DEAD : d;
     }
 
+    // The goals, numbered from 0 in floor order, and the push count from floor cell floor onto
+    // goal goal on the empty board (DEAD when it cannot get there).
+    std::int32_t goalCount() const { return goalCount_; }
+    std::int32_t pushesTo(std::int32_t goal, std::int32_t floor) const {
+        const std::uint16_t d = distance(goal, floor);
+        return d == NO_PATH ? DEAD : d;
+    }
+
     // True when a box on floor cell floor can reach no goal even on an empty board.
     bool reachesNoGoal(std::int32_t floor) const {
         return nearest_[static_cast<std::size_t>(floor)] == NO_PATH;
