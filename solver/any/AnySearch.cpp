@@ -1,10 +1,10 @@
 #include "solver/any/AnySearch.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstddef>
 
 #include "solver/positions/GentleGrowth.h"
+#include "solver/positions/PushBetween.h"
 
 namespace goalbox {
 
@@ -22,17 +22,22 @@ AnySearch::AnySearch(const StaticLevel& level, LowerBound& bound, const BoxSubse
     : level_(level), bound_(bound), subsets_(subsets), loneBoxes_(loneBoxes), order_(order),
       generator_(generator), control_(control), settings_(settings), frozenBoxes_(level, bound),
       corrals_(level, generator.board().boxCount), assignment_(level, bound),
-      store_(level.keyWords), parentKey_(static_cast<std::size_t>(level.keyWords)),
+      corralDeadlocks_(level, bound, loneBoxes, generator.board()), store_(level.keyWords),
+      parentKey_(static_cast<std::size_t>(level.keyWords)),
       childKey_(static_cast<std::size_t>(level.keyWords)) {}
 
 // Keeps of the pushes generated only those into a corral that narrows the search, where the
-// position of parentKey_ has one.
+// position of parentKey_ has one; none when a corral's fence can never open.
 void AnySearch::narrowToCorral() {
     const std::int32_t player = level_.playerFloor(parentKey_.data());
     if (player == NO_FLOOR) {
         return;
     }
     corrals_.measure(parentKey_.data(), player);
+    if (corralDeadlocks_.isDead(parentKey_.data(), corrals_)) {
+        generated_.clear();
+        return;
+    }
     if (corrals_.choose(parentKey_.data())) {
         std::erase_if(generated_, [this](const Push& push) {
             return !corrals_.leadsIn(level_.floorIndex[static_cast<std::size_t>(push.to)]);
@@ -54,7 +59,7 @@ void AnySearch::queue(std::uint32_t entry, const std::uint64_t* key, std::int32_
     std::int64_t priority = std::int64_t{estimate} * settings_.estimateWeight +
                             std::int64_t{pushes_[entry]} * settings_.pathWeight;
     std::size_t cell = 0;
-    if (order_.usable()) {
+    if (settings_.followOrder && order_.usable()) {
         const PackingOrder::Guide guide = order_.guide(key);
         priority +=
             std::int64_t{guide.nextPushes == PackingOrder::BLOCKED ? settings_.blockedPenalty
@@ -122,42 +127,10 @@ bool AnySearch::expand(std::uint32_t entry, bool trapped) {
     return false;
 }
 
-// The push that made entry from its parent: the box left the one cell of the parent's boxes
-// that the entry lacks and arrived on the one cell that the parent lacks.
-SolutionStep AnySearch::pushInto(std::uint32_t entry) const {
-    const std::uint64_t* after  = store_.key(entry);
-    const std::uint64_t* before = store_.key(parent_[entry]);
-    CellIndex from              = NO_CELL;
-    CellIndex to                = NO_CELL;
-    const std::int32_t boxWords = (level_.floorCount + 63) / 64;
-    for (std::int32_t w = 0; w < boxWords; ++w) {
-        std::uint64_t mask = ~std::uint64_t{0};
-        if (w == level_.floorCount / 64) {
-            mask = (std::uint64_t{1} << (level_.floorCount % 64)) - 1;
-        }
-        const std::uint64_t left    = before[w] & ~after[w] & mask;
-        const std::uint64_t arrived = after[w] & ~before[w] & mask;
-        if (left != 0) {
-            from = level_.floorCells[static_cast<std::size_t>(w * 64 + std::countr_zero(left))];
-        }
-        if (arrived != 0) {
-            to = level_.floorCells[static_cast<std::size_t>(w * 64 + std::countr_zero(arrived))];
-        }
-    }
-    // On a board one column wide right and down share an offset; only down is a push there.
-    std::int32_t dir = 0;
-    while (dir + 1 < DIR_COUNT && (static_cast<CellIndex>(from + level_.dirOffset[dir]) != to ||
-                                   !level_.isPushable(from, dir))) {
-        ++dir;
-    }
-    return SolutionStep{static_cast<CellIndex>(from - level_.dirOffset[dir]),
-                        static_cast<Direction>(dir)};
-}
-
 void AnySearch::route(std::uint32_t solved, std::vector<SolutionStep>& pushes) const {
     const std::size_t before = pushes.size();
     for (std::uint32_t entry = solved; parent_[entry] != NONE; entry = parent_[entry]) {
-        pushes.push_back(pushInto(entry));
+        pushes.push_back(pushBetween(level_, store_.key(parent_[entry]), store_.key(entry)));
     }
     std::reverse(pushes.begin() + static_cast<std::ptrdiff_t>(before), pushes.end());
 }
@@ -209,7 +182,7 @@ std::uint64_t AnySearch::memoryBytes() const {
            pushes_.capacity() * sizeof(std::uint16_t) + queue_.memoryBytes() +
            generator_.memoryBytes() + bound_.memoryBytes() + loneBoxes_.memoryBytes() +
            subsets_.memoryBytes() + corrals_.memoryBytes() + assignment_.memoryBytes() +
-           order_.memoryBytes();
+           corralDeadlocks_.memoryBytes() + order_.memoryBytes();
 }
 
 } // namespace goalbox

@@ -6,6 +6,7 @@
 
 #include "solver/SolutionStep.h"
 #include "solver/SolveControl.h"
+#include "solver/any/CorralDeadlocks.h"
 #include "solver/any/Corrals.h"
 #include "solver/any/FeatureQueue.h"
 #include "solver/any/GoalAssignment.h"
@@ -33,6 +34,8 @@ struct AnySettings {
     // cell, and each goal packed lowers the priority by packedWeight.
     bool featureCells         = true;
     std::int32_t packedWeight = 100;
+    // Whether the packing order guides the search at all.
+    bool followOrder = true;
     // The expansions after which the search gives up; 0: none.
     std::uint64_t expansionLimit = 0;
 };
@@ -70,7 +73,6 @@ class AnySearch {
     // Queues entry, whose position is key, after Corrals::measureArea of key.
     void queue(std::uint32_t entry, const std::uint64_t* key, std::int32_t estimate);
     bool expand(std::uint32_t entry, bool trapped);
-    SolutionStep pushInto(std::uint32_t entry) const;
     void route(std::uint32_t solved, std::vector<SolutionStep>& pushes) const;
     std::uint64_t memoryBytes() const;
 
@@ -85,6 +87,7 @@ class AnySearch {
     FrozenBoxes frozenBoxes_;
     Corrals corrals_;
     GoalAssignment assignment_;
+    CorralDeadlocks corralDeadlocks_;
     PositionStore store_;
     std::vector<std::uint32_t> parent_; // per entry: the position it was pushed from, or NONE
     std::vector<std::uint16_t> pushes_; // per entry: the pushes from the start on its path

@@ -83,6 +83,16 @@ bool Corrals::isFenceBox(const std::uint64_t* key, std::int32_t floor, std::int3
     return false;
 }
 
+void Corrals::fence(const std::uint64_t* key, std::int32_t part,
+                    std::vector<std::int32_t>& boxes) const {
+    boxes.clear();
+    level_.forEachBox(key, [&](std::int32_t box) {
+        if (isFenceBox(key, box, part)) {
+            boxes.push_back(box);
+        }
+    });
+}
+
 // The pushes into the part when the part narrows the search (see Corrals.h), or -1.
 std::int32_t Corrals::narrowingPushes(const std::uint64_t* key, std::int32_t part) const {
     bool mustChange     = false;

@@ -58,13 +58,16 @@ class Corrals {
         return part != NO_PART && (chosen_ == ALL_PARTS || part == chosen_);
     }
 
-    // After measure: the number of corral parts.
+    // After measure: the number of corral parts, the part of a floor cell (NO_PART for none) and
+    // the boxes of key next to a part, in ascending order.
+    static constexpr std::int32_t NO_PART = -1;
     std::int32_t partCount() const { return partCount_; }
+    std::int32_t partOf(std::int32_t floor) const { return part_[static_cast<std::size_t>(floor)]; }
+    void fence(const std::uint64_t* key, std::int32_t part, std::vector<std::int32_t>& boxes) const;
 
     std::uint64_t memoryBytes() const;
 
   private:
-    static constexpr std::int32_t NO_PART   = -1;
     static constexpr std::int32_t ALL_PARTS = -2;
 
     bool isInPart(std::int32_t floor, std::int32_t part) const {

@@ -9,6 +9,7 @@
 #include "analysis/DeadPosition.h"
 #include "solver/SolveControl.h"
 #include "solver/any/PackingOrder.h"
+#include "solver/any/RouteImprover.h"
 #include "solver/bounds/BoxSubsets.h"
 #include "solver/bounds/LowerBound.h"
 #include "solver/dead/LoneBoxes.h"
@@ -117,6 +118,7 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
                 return -1;
             }
             if (outcome == AnySearch::FOUND) {
+                RouteImprover(level, generator).improve(board, startTrapped, pushes);
                 const std::int32_t steps = replayedSteps(board, pushes);
                 if (steps == -1) {
                     return -1;

@@ -12,6 +12,7 @@
 // when it ended, the fast search must give the same result and the same route, appended
 // behind the caller's earlier steps, and a route must replay to a solved board with exactly
 // the result's steps; the same again with the table of the positions near the end from the start.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -155,6 +156,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(route.empty());
     } else {
         FUZZ_CHECK(replaysToSolved(board, route, fastResult));
+    }
+
+    // The search for some route finds one exactly where the fewest steps exist, never shorter,
+    // and it replays.
+    std::vector<SolutionStep> anyRoute = earlier;
+    SolveStats anyStats;
+    const std::int32_t anyResult = solveAny(board, anyRoute, SolveLimits{}, &anyStats);
+    FUZZ_CHECK(std::equal(earlier.begin(), earlier.end(), anyRoute.begin()));
+    anyRoute.erase(anyRoute.begin(),
+                   anyRoute.begin() + static_cast<std::ptrdiff_t>(earlier.size()));
+    if (plainResult == -1) {
+        FUZZ_CHECK(anyResult == -1 && anyRoute.empty());
+    } else {
+        FUZZ_CHECK(anyResult >= plainResult);
+        FUZZ_CHECK(replaysToSolved(board, anyRoute, anyResult));
     }
     return 0;
 }
