@@ -159,11 +159,12 @@ class TerminalModes : public ::testing::Test {
         return std::stoi(waitForFile("status"));
     }
     // Starts the solve of a level that the exact search cannot end soon; returns once the
-    // progress line shows `cue`. The terminal is then in key mode.
+    // progress line shows `cue` (which may take solveAny a while in a sanitizer build). The
+    // terminal is then in key mode.
     void startLongSolve(const std::string& level = "large", const std::string& cue = "已存局面") {
         startOnBoard(level);
         tmux_->run("send-keys -t game s");
-        tmux_->waitFor(cue);
+        tmux_->waitFor(cue, false, 120);
         EXPECT_EQ(modeNow(), keyMode_);
     }
     // The state letter of the game's process in /proc (R, S, T, ...).
