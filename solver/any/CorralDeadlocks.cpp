@@ -47,9 +47,10 @@ bool CorralDeadlocks::isDead(const std::uint64_t* key, const Corrals& corrals) {
 }
 
 // Whether in the position of key the player, on floor cell player, can walk into the corral,
-// or every box stands on a goal.
-bool CorralDeadlocks::opensOrSolves(const std::uint64_t* key, std::int32_t player) {
-    area_.measureArea(key, player);
+// or every box stands on a goal; lowest gets the lowest floor cell of the player's area.
+bool CorralDeadlocks::opensOrSolves(const std::uint64_t* key, std::int32_t player,
+                                    std::int32_t& lowest) {
+    lowest = area_.measureArea(key, player);
     for (const std::int32_t cell : corral_) {
         if (area_.inArea(cell)) {
             return true;
@@ -99,12 +100,12 @@ bool CorralDeadlocks::fenceIsDead(const std::uint64_t* key, std::int32_t player)
                 frozenBoxes_.isFrozenOffGoal(child_.data(), push.to)) {
                 continue;
             }
-            if (opensOrSolves(child_.data(), from)) {
+            std::int32_t area = NO_FLOOR;
+            if (opensOrSolves(child_.data(), from, area)) {
                 dead = false;
                 break;
             }
-            level_.setPlayer(child_.data(), level_.floorCells[static_cast<std::size_t>(
-                                                area_.measureArea(child_.data(), from))]);
+            level_.setPlayer(child_.data(), level_.floorCells[static_cast<std::size_t>(area)]);
             const std::uint64_t hash = PositionStore::hashOf(child_.data(), level_.keyWords);
             if (seen_.find(child_.data(), hash) == PositionStore::NONE) {
                 seen_.insert(child_.data(), hash);

@@ -43,7 +43,7 @@ class CorralDeadlocks {
     static constexpr std::uint32_t KEPT_VERDICTS    = 1u << 20;
 
     bool fenceIsDead(const std::uint64_t* key, std::int32_t player);
-    bool opensOrSolves(const std::uint64_t* key, std::int32_t player);
+    bool opensOrSolves(const std::uint64_t* key, std::int32_t player, std::int32_t& lowest);
 
     const StaticLevel& level_;
     const LowerBound& bound_;

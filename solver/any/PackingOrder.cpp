@@ -49,6 +49,7 @@ PackingOrder::PackingOrder(const StaticLevel& level, const std::uint64_t* startK
         left.erase(left.begin() + static_cast<std::ptrdiff_t>(best));
     }
     order_.assign(removed.rbegin(), removed.rend());
+    groupByRooms();
     seen_.clear();
     seen_.shrink_to_fit();
     measureNextPushes();
@@ -112,8 +113,47 @@ std::int32_t PackingOrder::pullOutMoves(std::int32_t goal,
     return -1;
 }
 
-// The pushes onto each goal of the order with the goals before it as walls: a search backward
-// over pushes that moves no box over those goals and stands the player on none of them.
+// Groups of goals next to each other, each with the order of its own goals: goals apart from
+// each other can be filled in any order, those of one room only in the order worked out.
+void PackingOrder::groupByRooms() {
+    std::vector<std::int32_t> group(static_cast<std::size_t>(level_.floorCount), -1);
+    std::vector<std::uint8_t> isGoal(static_cast<std::size_t>(level_.floorCount), 0);
+    for (const std::int32_t goal : order_) {
+        isGoal[static_cast<std::size_t>(goal)] = 1;
+    }
+    std::int32_t groups = 0;
+    for (const std::int32_t first : order_) {
+        if (group[static_cast<std::size_t>(first)] != -1) {
+            continue;
+        }
+        group[static_cast<std::size_t>(first)] = groups;
+        queue_.assign(1, first);
+        for (std::size_t head = 0; head < queue_.size(); ++head) {
+            for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+                const std::int32_t next = neighbour(queue_[head], dir);
+                if (next != NO_FLOOR && isGoal[static_cast<std::size_t>(next)] != 0 &&
+                    group[static_cast<std::size_t>(next)] == -1) {
+                    group[static_cast<std::size_t>(next)] = groups;
+                    queue_.push_back(next);
+                }
+            }
+        }
+        ++groups;
+    }
+    std::stable_sort(order_.begin(), order_.end(), [&group](std::int32_t a, std::int32_t b) {
+        return group[static_cast<std::size_t>(a)] < group[static_cast<std::size_t>(b)];
+    });
+    groupEnds_.clear();
+    for (std::size_t k = 0; k < order_.size(); ++k) {
+        if (k + 1 == order_.size() || group[static_cast<std::size_t>(order_[k])] !=
+                                          group[static_cast<std::size_t>(order_[k + 1])]) {
+            groupEnds_.push_back(k + 1);
+        }
+    }
+}
+
+// The pushes onto each goal of the order with the goals before it in its group as walls: a search
+// backward over pushes that moves no box over those goals and stands the player on none of them.
 void PackingOrder::measureNextPushes() {
     const auto floors = static_cast<std::size_t>(level_.floorCount);
     nextPushes_.assign(order_.size() * floors, NO_PATH);
@@ -143,31 +183,41 @@ void PackingOrder::measureNextPushes() {
             }
         }
         walls[static_cast<std::size_t>(order_[k])] = 1;
+        if (std::find(groupEnds_.begin(), groupEnds_.end(), k + 1) != groupEnds_.end()) {
+            std::fill(walls.begin(), walls.end(), 0); // the next group starts afresh
+        }
     }
 }
 
 PackingOrder::Guide PackingOrder::guide(const std::uint64_t* key) const {
-    std::int32_t packed = 0;
-    const auto goals    = static_cast<std::int32_t>(order_.size());
-    while (packed < goals && level_.hasBox(key, order_[static_cast<std::size_t>(packed)])) {
-        ++packed;
+    const auto floors     = static_cast<std::size_t>(level_.floorCount);
+    std::int32_t packed   = 0;
+    std::uint16_t nearest = NO_PATH;
+    std::size_t begin     = 0;
+    for (const std::size_t end : groupEnds_) {
+        std::size_t next = begin;
+        while (next < end && level_.hasBox(key, order_[next])) {
+            ++next;
+        }
+        packed += static_cast<std::int32_t>(next - begin);
+        if (next < end) {
+            // The boxes of the group's prefix stand on walls of this table: NO_PATH.
+            const std::uint16_t* pushes = &nextPushes_[next * floors];
+            level_.forEachBox(
+                key, [&](std::int32_t floor) { nearest = std::min(nearest, pushes[floor]); });
+        }
+        begin = end;
     }
-    if (packed == goals) {
+    if (packed == goalCount()) {
         return Guide{packed, 0};
     }
-    const auto floors           = static_cast<std::size_t>(level_.floorCount);
-    const std::uint16_t* pushes = &nextPushes_[static_cast<std::size_t>(packed) * floors];
-    std::uint16_t nearest       = NO_PATH;
-    level_.forEachBox(key, [&](std::int32_t floor) {
-        // The boxes of the prefix stand on walls of this table: NO_PATH.
-        nearest = std::min(nearest, pushes[floor]);
-    });
     return Guide{packed, nearest == NO_PATH ? BLOCKED : static_cast<std::int32_t>(nearest)};
 }
 
 std::uint64_t PackingOrder::memoryBytes() const {
     return nextPushes_.capacity() * sizeof(std::uint16_t) + startBox_.capacity() +
-           order_.capacity() * sizeof(std::int32_t) + queue_.capacity() * sizeof(std::int32_t);
+           order_.capacity() * sizeof(std::int32_t) + queue_.capacity() * sizeof(std::int32_t) +
+           groupEnds_.capacity() * sizeof(std::size_t);
 }
 
 } // namespace goalbox

@@ -18,8 +18,10 @@ namespace goalbox {
 // and so on until every goal has its place. Where a box cannot be pulled out (the way is closed
 // whatever the order), the level gets no order.
 //
-// The guide counts the goals filled in the order's prefix (packed) and the pushes that bring the
-// nearest box onto the next goal of the order, the goals of the prefix standing for walls.
+// Goals next to each other make a group (a room of goals), which keeps the order among its
+// goals; goals apart from each other can be filled in any order. The guide counts the goals
+// filled in the prefixes of the groups' orders (packed) and the pushes that bring the nearest
+// box onto the next goal of some group, the goals of its prefix standing for walls.
 class PackingOrder {
   public:
     static constexpr std::int32_t BLOCKED = INT32_MAX;
@@ -45,6 +47,7 @@ class PackingOrder {
     static constexpr std::uint16_t NO_PATH = 0xFFFF;
 
     std::int32_t pullOutMoves(std::int32_t goal, const std::vector<std::uint8_t>& blocked);
+    void groupByRooms();
     void measureNextPushes();
     std::int32_t neighbour(std::int32_t floor, std::int32_t dir) const {
         return level_.floorNeighbours[static_cast<std::size_t>(floor) * DIR_COUNT +
@@ -54,7 +57,8 @@ class PackingOrder {
     const StaticLevel& level_;
     bool usable_ = false;
     std::vector<std::uint8_t> startBox_; // per floor cell: a box stands there at the start
-    std::vector<std::int32_t> order_;    // the goals, first filled first
+    std::vector<std::int32_t> order_;    // the goals, group by group, first filled first
+    std::vector<std::size_t> groupEnds_; // per group of goals: where it ends in order_
     // Per prefix length k * floorCount + floor: the pushes from the floor cell onto goal order_[k]
     // with the goals order_[0 .. k-1] as walls, or NO_PATH.
     std::vector<std::uint16_t> nextPushes_;

@@ -28,26 +28,73 @@ void RouteImprover::replay(const Board& start, const std::vector<SolutionStep>& 
     }
 }
 
+// The push counts between floor cells on the empty board, for every target cell a search
+// backward over pushes.
+void RouteImprover::measurePushes() {
+    const auto floors = static_cast<std::size_t>(level_.floorCount);
+    pushesBetween_.assign(floors * floors, NO_PATH);
+    std::vector<std::int32_t> queue(floors);
+    for (std::size_t target = 0; target < floors; ++target) {
+        std::uint16_t* pushes = &pushesBetween_[target * floors];
+        pushes[target]        = 0;
+        queue[0]              = static_cast<std::int32_t>(target);
+        std::size_t tail      = 1;
+        for (std::size_t head = 0; head < tail; ++head) {
+            const std::int32_t to = queue[head];
+            for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+                const std::int32_t from =
+                    level_.floorNeighbours[static_cast<std::size_t>(to) * DIR_COUNT +
+                                           static_cast<std::size_t>(DIR_COUNT - 1 - dir)];
+                if (from != NO_FLOOR && pushes[from] == NO_PATH &&
+                    level_.isPushable(level_.floorCells[static_cast<std::size_t>(from)], dir)) {
+                    pushes[from]  = static_cast<std::uint16_t>(pushes[to] + 1);
+                    queue[tail++] = from;
+                }
+            }
+        }
+    }
+}
+
 // A way from the route's position first to its position last in fewer steps than the route's,
-// into replacement; false when the search finds none within its positions.
+// into replacement; false when the search finds none within its positions. The search is by
+// buckets of steps plus an estimate that never exceeds the steps still needed and drops by at
+// most one per push: the pushes that bring each box onto the nearest cell of a box of the
+// target, on the empty board.
 bool RouteImprover::shortcut(std::size_t first, std::size_t last, bool trapped,
                              std::vector<SolutionStep>& replacement) {
     const auto words            = static_cast<std::size_t>(level_.keyWords);
+    const auto floors           = static_cast<std::size_t>(level_.floorCount);
     const std::uint64_t* source = &keys_[first * words];
     const std::uint64_t* target = &keys_[last * words];
     const std::int32_t budget   = steps_[last] - steps_[first];
-    store_                      = PositionStore(level_.keyWords);
+    // 1. Per floor cell the pushes onto the nearest target box cell.
+    nearest_.assign(floors, NO_PATH);
+    level_.forEachBox(target, [&](std::int32_t box) {
+        const std::uint16_t* pushes = &pushesBetween_[static_cast<std::size_t>(box) * floors];
+        for (std::size_t f = 0; f < floors; ++f) {
+            nearest_[f] = std::min(nearest_[f], pushes[f]);
+        }
+    });
+    std::int32_t startEstimate = 0;
+    level_.forEachBox(source, [&](std::int32_t box) {
+        startEstimate += nearest_[static_cast<std::size_t>(box)];
+    });
+    if (startEstimate >= budget) {
+        return false;
+    }
+    store_ = PositionStore(level_.keyWords);
     reached_.assign(1, 0);
+    estimate_.assign(1, startEstimate);
     parent_.assign(1, PositionStore::NONE);
     store_.insert(source, PositionStore::hashOf(source, level_.keyWords));
     buckets_.assign(static_cast<std::size_t>(budget), {});
-    buckets_[0].push_back(0);
+    buckets_[static_cast<std::size_t>(startEstimate)].push_back(0);
     std::uint32_t expanded = 0;
-    // Dijkstra's search by buckets of steps, below the route's steps.
-    for (std::size_t steps = 0; steps < buckets_.size(); ++steps) {
-        for (std::size_t at = 0; at < buckets_[steps].size(); ++at) {
-            const std::uint32_t entry = buckets_[steps][at];
-            if (static_cast<std::size_t>(reached_[entry]) != steps) {
+    // 2. The least steps plus estimate first, below the route's steps.
+    for (std::size_t sum = 0; sum < buckets_.size(); ++sum) {
+        for (std::size_t at = 0; at < buckets_[sum].size(); ++at) {
+            const std::uint32_t entry = buckets_[sum][at];
+            if (static_cast<std::size_t>(reached_[entry] + estimate_[entry]) != sum) {
                 continue; // reached more cheaply since
             }
             std::copy(store_.key(entry), store_.key(entry) + words, key_.begin());
@@ -68,8 +115,16 @@ bool RouteImprover::shortcut(std::size_t first, std::size_t last, bool trapped,
             generator_.setPosition(key_.data());
             generator_.generate(trapped && entry == 0, generated_);
             for (const Push& push : generated_) {
-                const auto reach = static_cast<std::int32_t>(steps) + push.cost;
-                if (reach >= budget) {
+                const std::int32_t from  = level_.floorIndex[static_cast<std::size_t>(push.from)];
+                const std::int32_t to    = level_.floorIndex[static_cast<std::size_t>(push.to)];
+                const std::uint16_t gone = nearest_[static_cast<std::size_t>(from)];
+                const std::uint16_t come = nearest_[static_cast<std::size_t>(to)];
+                if (come == NO_PATH) {
+                    continue;
+                }
+                const std::int32_t reach    = reached_[entry] + push.cost;
+                const std::int32_t estimate = estimate_[entry] - gone + come;
+                if (reach + estimate >= budget) {
                     continue;
                 }
                 std::copy(key_.begin(), key_.end(), child_.begin());
@@ -79,6 +134,7 @@ bool RouteImprover::shortcut(std::size_t first, std::size_t last, bool trapped,
                 if (child == PositionStore::NONE) {
                     child = store_.insert(child_.data(), hash);
                     reached_.push_back(reach);
+                    estimate_.push_back(estimate);
                     parent_.push_back(entry);
                 } else if (reach < reached_[child]) {
                     reached_[child] = reach;
@@ -86,25 +142,31 @@ bool RouteImprover::shortcut(std::size_t first, std::size_t last, bool trapped,
                 } else {
                     continue;
                 }
-                buckets_[static_cast<std::size_t>(reach)].push_back(child);
+                buckets_[static_cast<std::size_t>(reach + estimate)].push_back(child);
             }
         }
-        Bucket().swap(buckets_[steps]);
+        Bucket().swap(buckets_[sum]);
     }
     return false;
 }
 
 void RouteImprover::improve(const Board& start, bool startTrapped,
                             std::vector<SolutionStep>& pushes) {
+    if (level_.floorCount > MAX_FLOOR) {
+        return;
+    }
+    measurePushes();
     std::vector<SolutionStep> replacement;
     for (std::int32_t pass = 0; pass < PASSES; ++pass) {
         bool improved = false;
         replay(start, pushes);
-        for (std::size_t first = 0; first + 1 < pushes.size(); first += WINDOW / 2) {
+        // Short windows and longer ones by turns: each finds what the other cannot.
+        const std::size_t window = pass % 2 == 0 ? SHORT_WINDOW : LONG_WINDOW;
+        for (std::size_t first = 0; first + 1 < pushes.size(); first += window / 2) {
             if (expanded_ >= POSITIONS) {
                 return;
             }
-            const std::size_t last = std::min(first + WINDOW, pushes.size());
+            const std::size_t last = std::min(first + window, pushes.size());
             if (!shortcut(first, last, startTrapped && first == 0, replacement)) {
                 continue;
             }
@@ -115,7 +177,7 @@ void RouteImprover::improve(const Board& start, bool startTrapped,
             replay(start, pushes);
             improved = true;
         }
-        if (!improved) {
+        if (!improved && pass % 2 == 1) {
             return;
         }
     }

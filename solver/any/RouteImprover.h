@@ -27,11 +27,16 @@ class RouteImprover {
     void improve(const Board& start, bool startTrapped, std::vector<SolutionStep>& pushes);
 
   private:
-    static constexpr std::size_t WINDOW                 = 16;
-    static constexpr std::uint32_t POSITIONS_PER_WINDOW = 2000;
-    static constexpr std::uint64_t POSITIONS            = 300000;
-    static constexpr std::int32_t PASSES                = 2;
+    static constexpr std::size_t SHORT_WINDOW           = 8;
+    static constexpr std::size_t LONG_WINDOW            = 16;
+    static constexpr std::uint32_t POSITIONS_PER_WINDOW = 3000;
+    static constexpr std::uint64_t POSITIONS            = 1000000;
+    static constexpr std::int32_t PASSES                = 6;
 
+    static constexpr std::int32_t MAX_FLOOR = 1024;
+    static constexpr std::uint16_t NO_PATH  = 0xFFFF;
+
+    void measurePushes();
     void replay(const Board& start, const std::vector<SolutionStep>& pushes);
     bool shortcut(std::size_t first, std::size_t last, bool trapped,
                   std::vector<SolutionStep>& replacement);
@@ -45,7 +50,10 @@ class RouteImprover {
     std::vector<std::int32_t> steps_;
     // The working data of one window's search.
     PositionStore store_;
-    std::vector<std::int32_t> reached_; // per entry: the steps from the window's start
+    std::vector<std::uint16_t> pushesBetween_; // per target floor * floorCount + floor
+    std::vector<std::uint16_t> nearest_;       // per floor: pushes onto the nearest target box
+    std::vector<std::int32_t> reached_;        // per entry: the steps from the window's start
+    std::vector<std::int32_t> estimate_;       // per entry: its estimate
     std::vector<std::uint32_t> parent_;
     std::vector<std::vector<std::uint32_t>> buckets_;
     std::vector<Push> generated_;
