@@ -5,6 +5,7 @@ namespace goalbox {
 
 class GameIo;
 struct Board;
+struct GameSettings;
 
 // The two commands of the key loop. Each returns false when input ended during one of its
 // key waits, so the program can end at once; true otherwise.
@@ -13,9 +14,9 @@ struct Board;
 // player there along a shortest walk and prints the walk's length and arrows.
 bool goToCellCommand(GameIo& io, Board& board, int firstKey);
 
-// S key: solves a copy of the board, replays the solution on the board and prints the time
-// taken and the route.
-bool solveCommand(GameIo& io, Board& board);
+// S key: solves a copy of the board within the settings' memory budget, replays the solution on
+// the board and prints the time taken and the route.
+bool solveCommand(GameIo& io, Board& board, const GameSettings& settings);
 
 } // namespace goalbox
 

@@ -14,6 +14,10 @@ class ConsoleIo final : public GameIo {
     void clearScreen() override;
     std::int64_t clockMillis() override;
     bool isTerminal() override;
+    void beginKeyWatch() override;
+    void endKeyWatch() override;
+    KeyWatch pollKeyWatch() override;
+    std::thread startWorker(std::function<void()> work) override;
     std::ostream& out() override;
     std::ostream& err() override;
 };

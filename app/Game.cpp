@@ -100,7 +100,7 @@ void moveByArrow(Board& board, int code) {
 }
 
 // Runs the key loop on a loaded level until it is left.
-Next play(GameIo& io, Board& board, BoardSnapshot& snapshot) {
+Next play(GameIo& io, Board& board, BoardSnapshot& snapshot, const GameSettings& settings) {
     for (;;) {
         // Step 1: show the position and read one key.
         drawBoard(io, board);
@@ -119,7 +119,7 @@ Next play(GameIo& io, Board& board, BoardSnapshot& snapshot) {
             io.out() << text::HELP << std::flush;
             inputOpen = io.readKey() != KEY_END;
         } else if (isKey(key, 'S')) {
-            inputOpen = solveCommand(io, board);
+            inputOpen = solveCommand(io, board, settings);
         } else if (key >= '0' && key <= '9') {
             inputOpen = goToCellCommand(io, board, key);
         } else if (key == KEY_ARROW_PREFIX) {
@@ -140,7 +140,7 @@ Next play(GameIo& io, Board& board, BoardSnapshot& snapshot) {
 
 } // namespace
 
-int runGame(GameIo& io) {
+int runGame(GameIo& io, const GameSettings& settings) {
     // Step 1: the banner, and a key to go on.
     io.out() << '\t' << text::TITLE << '\n' << text::INFO << '\n' << std::flush;
     if (io.readKey() == KEY_END) {
@@ -156,7 +156,7 @@ int runGame(GameIo& io) {
     while (selectLevel(io, board)) {
         snapshot = BoardSnapshot{};
         board.saveSnapshot(snapshot);
-        if (play(io, board, snapshot) == Next::END) {
+        if (play(io, board, snapshot, settings) == Next::END) {
             break;
         }
     }

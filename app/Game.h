@@ -4,10 +4,11 @@
 namespace goalbox {
 
 class GameIo;
+struct GameSettings;
 
 // The whole program after the console is set up: banner, level selection, key loop and
 // finish block, until "quit", N, Q or the end of input. Returns the exit code (always 0).
-int runGame(GameIo& io);
+int runGame(GameIo& io, const GameSettings& settings);
 
 } // namespace goalbox
 

@@ -41,6 +41,17 @@ const std::string_view SOLVE_PROGRESS_FEWEST  = "最少";
 const std::string_view SOLVE_PROGRESS_STEPS   = "步";
 const std::string_view SOLVE_PROGRESS_ROUTE   = "，整理路线";
 const std::string_view SOLVE_PROGRESS_STATES  = "  已存局面:";
+// Once a route is at hand, in place of the stored positions: "  已有一条981步的路线（未必最短），按Esc采用".
+const std::string_view SOLVE_PROGRESS_OFFER       = "  已有一条";
+const std::string_view SOLVE_PROGRESS_OFFER_STEPS = "步的路线（未必最短），按Esc采用";
+// After the fewest steps ran out of memory: "内存不足，未能求出最少步数；正在寻找一条路线，已用12秒，按Esc停止".
+const std::string_view SOLVE_PROGRESS_WAIT         = "内存不足，未能求出最少步数；正在寻找一条路线，已用";
+const std::string_view SOLVE_PROGRESS_WAIT_SECONDS = "秒，按Esc停止";
+const std::string_view SOLVE_BUDGET_ROUTE  = "内存不足，未能求出最少步数；下面的路线可以解开本关，但未必最短。";
+const std::string_view SOLVE_STOPPED_ROUTE = "已停止寻找最少步数；下面的路线可以解开本关，但未必最短。";
+const std::string_view SOLVE_STOPPED       = "已停止求解，棋盘保持原样。按任意键继续。";
+const std::string_view SETTINGS_BAD_MEMORY    =
+    "环境变量 GOALBOX_MEMORY_MIB 应是一个正整数（求解可用的内存，单位 MiB），现改用默认的内存上限。";
 
 const std::string_view SYMBOL_OUTSIDE     = "　";
 const std::string_view SYMBOL_WALL        = "▓";

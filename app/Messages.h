@@ -31,6 +31,14 @@ extern const std::string_view SOLVE_PROGRESS_FEWEST;
 extern const std::string_view SOLVE_PROGRESS_STEPS;
 extern const std::string_view SOLVE_PROGRESS_ROUTE;
 extern const std::string_view SOLVE_PROGRESS_STATES;
+extern const std::string_view SOLVE_PROGRESS_OFFER;
+extern const std::string_view SOLVE_PROGRESS_OFFER_STEPS;
+extern const std::string_view SOLVE_PROGRESS_WAIT;
+extern const std::string_view SOLVE_PROGRESS_WAIT_SECONDS;
+extern const std::string_view SOLVE_BUDGET_ROUTE;
+extern const std::string_view SOLVE_STOPPED_ROUTE;
+extern const std::string_view SOLVE_STOPPED;
+extern const std::string_view SETTINGS_BAD_MEMORY;
 
 // Board symbols, indexed like the cell codes they stand for, and the player.
 extern const std::string_view SYMBOL_OUTSIDE;

@@ -3,7 +3,10 @@
 // Input: one read()-based KeyDecoder serves a terminal and a pipe alike. On a terminal a key
 // read clears only ICANON and ECHO (ISIG stays, so Ctrl-C still ends the program) and puts
 // the terminal back right after; the level line is read in the terminal's own line mode,
-// echoed as typed. A signal that ends the program restores the terminal first.
+// echoed as typed. A search keeps the key mode from its start to its end, and what is typed
+// meanwhile is read without waiting into the same decoder, which gives up only the Esc keys.
+// A signal that ends the program restores the terminal first. The searches' threads take no
+// signals, so the handlers always run on the thread that switches the modes.
 //
 // Output: std::cout and std::cerr go through EncodingStreamBufs, in GBK or UTF-8 as the
 // locale and the kind of output decide, and leave by write() only when flushed. SIGPIPE is
@@ -16,11 +19,14 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <langinfo.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -105,6 +111,22 @@ class JobSignalsHeld {
     sigset_t previous_{};
 };
 
+// Holds every signal back on the calling thread; a thread started meanwhile starts so.
+class AllSignalsHeld {
+  public:
+    AllSignalsHeld() {
+        sigset_t held;
+        sigfillset(&held);
+        ::pthread_sigmask(SIG_SETMASK, &held, &previous_);
+    }
+    ~AllSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    AllSignalsHeld(const AllSignalsHeld&)            = delete;
+    AllSignalsHeld& operator=(const AllSignalsHeld&) = delete;
+
+  private:
+    sigset_t previous_{};
+};
+
 // Switches the terminal for the length of one read, when `mode` is given.
 class TerminalMode {
   public:
@@ -129,6 +151,9 @@ class TerminalMode {
   private:
     bool active_;
 };
+
+// The key mode of a search, between beginKeyWatch and endKeyWatch.
+std::optional<TerminalMode> watchMode;
 
 void restoreAndReraise(int signalNumber) {
     if (terminalChanged != 0) {
@@ -396,6 +421,45 @@ void clearScreen() {
 
 bool isOutputTerminal() {
     return ::isatty(STDOUT_FILENO) != 0;
+}
+
+void beginKeyWatch() {
+    if (inputIsTerminal && !watchMode) {
+        watchMode.emplace(&keyTermios);
+    }
+}
+
+void endKeyWatch() {
+    watchMode.reset();
+}
+
+KeyWatch pollKeyWatch() {
+    if (!inputIsTerminal) {
+        return WATCH_NOTHING;
+    }
+    std::cout.flush();
+    repaintAfterStop();
+    if (!decoder.hasEnded() && inputArrives(0)) {
+        readMore();
+    }
+    DecodeStatus status = decoder.takeEscape();
+    if (status == DECODE_INCOMPLETE) {
+        // An ESC that may begin an arrow's sequence: its rest comes at once, or it is the Esc.
+        const bool more = inputArrives(ESCAPE_WAIT_MS);
+        if (more) {
+            readMore();
+        }
+        status = decoder.takeEscape(!more);
+    }
+    if (status == DECODE_READY) {
+        return WATCH_ESCAPE;
+    }
+    return decoder.hasEnded() ? WATCH_END : WATCH_NOTHING;
+}
+
+std::thread startWorkerThread(std::function<void()> work) {
+    const AllSignalsHeld held;
+    return std::thread(std::move(work));
 }
 
 } // namespace goalbox::platform

@@ -5,15 +5,18 @@
 // page is set to 936 for the run, so the GBK text shows on any Windows, and every output is
 // GBK, written in binary mode (line feeds stay line feeds, also in a pipe or a file). When standard
 // input is not a console (a script), keys and the level line come from the same byte stream through
-// the KeyDecoder, as on other systems.
+// the KeyDecoder, as on other systems. During a search the console's keys are taken by _kbhit and
+// _getch as they come; all but the Esc are kept for the reads after it.
 #include "platform/Console.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <conio.h>
 #include <fcntl.h>
@@ -31,6 +34,8 @@ constexpr UINT GBK_CODE_PAGE    = 936;
 constexpr unsigned READ_CHUNK   = 4096;
 constexpr std::size_t MAX_WRITE = std::size_t{1} << 30;
 constexpr int LINE_PIECE        = 512;
+constexpr int KEY_ESCAPE        = 27;
+constexpr int KEY_ENTER         = 13;
 
 bool consoleOpen     = false;
 bool exitHookIsSet   = false;
@@ -39,6 +44,8 @@ UINT foundCodePage   = 0; // 0: there was no console
 bool outputFailed[3] = {};
 KeyDecoder decoder;
 StandardStreams standardStreams;
+// The console's keys that came during a search, for the reads after it.
+std::deque<int> keptKeys;
 
 void writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty() && !outputFailed[fd]) {
@@ -141,6 +148,11 @@ void closeConsole() {
 
 int readKey() {
     std::cout.flush();
+    if (inputIsConsole && !keptKeys.empty()) {
+        const int key = keptKeys.front();
+        keptKeys.pop_front();
+        return key;
+    }
     if (inputIsConsole) {
         return _getch();
     }
@@ -156,7 +168,20 @@ int readKey() {
 bool readLine(std::string& line) {
     std::cout.flush();
     if (inputIsConsole) {
-        return readConsoleLine(line);
+        // Keys typed during a search begin the line; an Enter among them ends it.
+        std::string typed;
+        while (!keptKeys.empty()) {
+            const int key = keptKeys.front();
+            keptKeys.pop_front();
+            if (key == KEY_ENTER) {
+                line = std::move(typed);
+                return true;
+            }
+            typed += static_cast<char>(key);
+        }
+        const bool read = readConsoleLine(line);
+        line.insert(0, typed);
+        return read || !typed.empty();
     }
     DecodeStatus status = decoder.nextLine(line);
     while (status == DECODE_NEED_BYTES) {
@@ -178,6 +203,31 @@ void clearScreen() {
 
 bool isOutputTerminal() {
     return _isatty(_fileno(stdout)) != 0;
+}
+
+// The console gives keys without echo at any time: no mode to switch.
+void beginKeyWatch() {}
+void endKeyWatch() {}
+
+KeyWatch pollKeyWatch() {
+    if (!inputIsConsole) {
+        return WATCH_NOTHING;
+    }
+    while (_kbhit() != 0) {
+        const int key = _getch();
+        if (key == KEY_ESCAPE) {
+            return WATCH_ESCAPE;
+        }
+        keptKeys.push_back(key);
+        if (key == 0 || key == 224) {
+            keptKeys.push_back(_getch()); // the second code of a function or arrow key
+        }
+    }
+    return WATCH_NOTHING;
+}
+
+std::thread startWorkerThread(std::function<void()> work) {
+    return std::thread(std::move(work));
 }
 
 } // namespace goalbox::platform

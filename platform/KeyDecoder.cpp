@@ -138,6 +138,33 @@ DecodeStatus KeyDecoder::nextKey(int& key, bool flush) {
     }
 }
 
+DecodeStatus KeyDecoder::takeEscape(bool flush) {
+    const bool decideNow = flush || ended_;
+    std::size_t at       = swallowLineFeed_ && available() != 0 && byteAt(0) == '\n' ? 1 : 0;
+    while (at < available()) {
+        if (byteAt(at) != ESC) {
+            ++at;
+            continue;
+        }
+        // An ESC alone, or followed by anything but '[' or 'O', is the Esc key.
+        if (at + 1 == available() && !decideNow) {
+            return DECODE_INCOMPLETE;
+        }
+        if (at + 1 == available() || (byteAt(at + 1) != '[' && byteAt(at + 1) != 'O')) {
+            buffer_.erase(start_ + at, 1);
+            return DECODE_READY;
+        }
+        // A sequence: skipped up to its final byte, or up to the byte that cuts it off. An
+        // unfinished one at the end is never an Esc.
+        std::size_t end = at + 2;
+        while (end < available() && isSequenceBody(byteAt(end))) {
+            ++end;
+        }
+        at = end < available() && isSequenceFinal(byteAt(end)) ? end + 1 : end;
+    }
+    return DECODE_NEED_BYTES;
+}
+
 DecodeStatus KeyDecoder::nextLine(std::string& line) {
     pendingCode_ = -1;
     dropSwallowedLineFeed();

@@ -36,6 +36,7 @@ class KeyDecoder {
     void feed(std::string_view bytes);
     // Tells that no more bytes will come.
     void markEnd() { ended_ = true; }
+    bool hasEnded() const { return ended_; }
 
     // Takes one key. READY sets `key`; END sets it to KEY_END (and stays END). `flush`
     // decides a begun escape sequence with what is there.
@@ -44,6 +45,11 @@ class KeyDecoder {
     // of input the rest is a line when it is not empty. An arrow's second code that is still
     // waiting is dropped.
     DecodeStatus nextLine(std::string& line);
+    // Takes the first Esc key among the bytes held, as nextKey would read them, and leaves every
+    // other key and line in place. READY when one was taken; INCOMPLETE when the bytes end in an
+    // ESC that may begin an arrow's sequence (ask again with `flush` set once no more has come);
+    // NEED_BYTES when there is none.
+    DecodeStatus takeEscape(bool flush = false);
 
   private:
     std::size_t available() const { return buffer_.size() - start_; }

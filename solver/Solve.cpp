@@ -15,20 +15,6 @@
 
 namespace goalbox {
 
-namespace {
-
-std::uint64_t defaultBudget = DEFAULT_MEMORY_BUDGET;
-
-} // namespace
-
-void setDefaultMemoryBudget(std::uint64_t bytes) {
-    defaultBudget = bytes;
-}
-
-std::uint64_t defaultMemoryBudget() {
-    return defaultBudget;
-}
-
 std::int32_t solve(Board board, std::vector<SolutionStep>& solution) {
     return solve(std::move(board), solution, SolveLimits{}, nullptr);
 }

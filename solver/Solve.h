@@ -10,11 +10,9 @@
 
 namespace goalbox {
 
-// The memory budget of the two-argument solve. The program sets it once from the machine's
-// physical memory; until then it is DEFAULT_MEMORY_BUDGET. New SolveLimits start with it.
+// The memory budget of SolveLimits{} and so of the two-argument solve. The game passes its own,
+// from the machine's memory or the player's setting, down to the searches it starts.
 inline constexpr std::uint64_t DEFAULT_MEMORY_BUDGET = std::uint64_t{1} << 30;
-void setDefaultMemoryBudget(std::uint64_t bytes);
-std::uint64_t defaultMemoryBudget();
 
 // Where a search stands, for a progress display. A search first raises the least number of
 // steps that a solution can still have (bound, rising); once it has found a solution with
@@ -31,7 +29,7 @@ struct SolveProgress {
 // shouldStop, asked now and then while the search runs.
 struct SolveLimits {
     // The search gives up with std::bad_alloc once its store and tree hold more than this.
-    std::uint64_t memoryBudgetBytes = defaultMemoryBudget();
+    std::uint64_t memoryBudgetBytes = DEFAULT_MEMORY_BUDGET;
     // Empty: no cap. Returning true ends the search as aborted (result -1, stats->aborted).
     std::function<bool()> shouldStop;
     // Empty: nothing. Otherwise told where the search stands whenever the bound rises, when it

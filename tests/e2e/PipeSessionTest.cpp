@@ -23,8 +23,11 @@ void PipeSession::writeLevel(const std::string& name, const std::string& content
     std::ofstream(root + "/STAGES/ZIRK/" + name, std::ios::binary) << content;
 }
 
-ProcessResult PipeSession::play(const std::string& input, double timeoutSeconds) const {
-    return runProgram(GOALBOX_BINARY, input, runDir, {"LC_ALL=C"}, timeoutSeconds);
+ProcessResult PipeSession::play(const std::string& input, double timeoutSeconds,
+                                const std::vector<std::string>& env) const {
+    std::vector<std::string> all = {"LC_ALL=C"};
+    all.insert(all.end(), env.begin(), env.end());
+    return runProgram(GOALBOX_BINARY, input, runDir, all, timeoutSeconds);
 }
 
 std::string gbk(const std::string& utf8) {

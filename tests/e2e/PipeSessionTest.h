@@ -18,7 +18,9 @@ class PipeSession : public ::testing::Test {
     void TearDown() override;
 
     void writeLevel(const std::string& name, const std::string& content) const;
-    ProcessResult play(const std::string& input, double timeoutSeconds = 60.0) const;
+    // env: more environment entries ("NAME=value").
+    ProcessResult play(const std::string& input, double timeoutSeconds = 60.0,
+                       const std::vector<std::string>& env = {}) const;
 
     std::string root;
     std::string runDir;

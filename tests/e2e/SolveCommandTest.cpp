@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <sstream>
 
 namespace goalbox::test {
 namespace {
@@ -115,6 +117,71 @@ TEST_F(SolveCommand, RestartAfterAFailedSearchGivesTheStart) {
     ASSERT_GE(r.out.size(), tail.size());
     EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
     EXPECT_NE(r.out.find(mapFrame(moved, 1)), std::string::npos);
+}
+
+// A level beyond the fewest steps in a small budget (see tests/levels/PROVENANCE.md), and that
+// budget in MiB.
+const char* const BEYOND_LEVEL  = "classic-0017.txt";
+const char* const BEYOND_BUDGET = "GOALBOX_MEMORY_MIB=16";
+
+std::string repositoryLevel(const std::string& name) {
+    std::ifstream in(std::string(GOALBOX_SOURCE_DIR "/tests/levels/") + name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Out of memory the exact search gives way to the route of the other search: the line that
+// says why, then the board, the time and the route, which solves the level (the continue
+// prompt follows its key wait) with one arrow per step counted.
+TEST_F(SolveCommand, OutOfMemoryShowsTheRouteOfTheOtherSearch) {
+    const std::string level = repositoryLevel(BEYOND_LEVEL);
+    ASSERT_FALSE(level.empty());
+    writeLevel("beyond", level);
+    const ProcessResult r = play("x"
+                                 "beyond\n"
+                                 "s"
+                                 "k"
+                                 "n",
+                                 600.0, {BEYOND_BUDGET});
+    EXPECT_EQ(r.exitCode, 0);
+    const std::string why =
+        gbk("\n内存不足，未能求出最少步数；下面的路线可以解开本关，但未必最短。\n");
+    const std::size_t at   = r.out.find(gbk("正在求解，请耐心等待……\n"));
+    const std::size_t said = r.out.find(why);
+    ASSERT_NE(at, std::string::npos) << r.out;
+    ASSERT_NE(said, std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find(gbk("证明无解")), std::string::npos);
+
+    // The final board's step counter and the route's arrows.
+    const std::string counter = gbk("已经走过的步数:\t");
+    const std::size_t steps   = r.out.rfind(counter, said);
+    ASSERT_NE(steps, std::string::npos);
+    const int counted           = std::stoi(r.out.substr(steps + counter.size()));
+    const std::string routeHead = gbk("\n求解路线：");
+    const std::size_t route     = r.out.find(routeHead, said);
+    ASSERT_NE(route, std::string::npos);
+    const std::size_t routeEnd = r.out.find('\n', route + routeHead.size());
+    const std::string arrows =
+        r.out.substr(route + routeHead.size(), routeEnd - route - routeHead.size());
+    EXPECT_GT(counted, 0);
+    EXPECT_EQ(arrows.size(), 2 * static_cast<std::size_t>(counted)); // two GBK bytes each
+    const std::string tail = continuePrompt();
+    ASSERT_GE(r.out.size(), tail.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
+}
+
+TEST_F(SolveCommand, MemorySettingThatIsNoPositiveNumberIsReported) {
+    for (const char* value : {"GOALBOX_MEMORY_MIB=lots", "GOALBOX_MEMORY_MIB=0"}) {
+        SCOPED_TRACE(value);
+        const ProcessResult r = play("x"
+                                     "quit\n",
+                                     60.0, {value});
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.err, gbk("环境变量 GOALBOX_MEMORY_MIB 应是一个正整数（求解可用的内存，单位 "
+                             "MiB），现改用默认的内存上限。\n"));
+        EXPECT_EQ(r.out, banner() + clear() + levelPrompt());
+    }
 }
 
 } // namespace

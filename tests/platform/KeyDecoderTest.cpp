@@ -1,6 +1,7 @@
 // Standard input bytes to key codes and lines, without a terminal.
 #include "platform/KeyDecoder.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,6 +95,59 @@ TEST(KeyDecoder, LoneEscapeWaitsForTheFlush) {
     EXPECT_EQ(decoder.nextKey(key, true), DECODE_READY);
     EXPECT_EQ(key, ESC);
     EXPECT_EQ(decoder.nextKey(key), DECODE_NEED_BYTES);
+}
+
+// During a search only an Esc is taken out of what was typed: the keys read afterwards are the
+// ones the whole input gives, less that first Esc.
+TEST(KeyDecoder, EscapeTakenFromAmongOtherKeys) {
+    const std::string_view inputs[] = {
+        "ab\x1bxz",              // between plain keys
+        "\x1b[C\x1b\x1b[D",      // between two arrows, which are no Esc
+        "\x1b[1;5C\x1bOAx\x1by", // after sequences with parameters and in the O form
+        "\x1b[2~q\x1b\x1b",      // after a dropped sequence; the second Esc stays
+        "\x1b[1\x01\x1bz",       // after a sequence cut off by a control byte
+        "\n\x1b\r\n",            // beside line breaks
+        "\x1b[A\x1bOB",          // arrows alone: nothing to take
+    };
+    for (const std::string_view input : inputs) {
+        SCOPED_TRACE(std::string(input));
+        Keys expected        = decodeKeys({input});
+        const auto escape    = std::find(expected.begin(), expected.end(), ESC);
+        const bool hasEscape = escape != expected.end();
+        if (hasEscape) {
+            expected.erase(escape);
+        }
+        KeyDecoder decoder;
+        decoder.feed(input);
+        EXPECT_EQ(decoder.takeEscape(true), hasEscape ? DECODE_READY : DECODE_NEED_BYTES);
+        decoder.markEnd();
+        Keys rest;
+        int key = 0;
+        while (decoder.nextKey(key) == DECODE_READY) {
+            rest.push_back(key);
+        }
+        EXPECT_EQ(rest, expected);
+    }
+
+    // An ESC at the end may still become an arrow: it waits for the flush, as a key read does.
+    KeyDecoder decoder;
+    decoder.feed("x\x1b");
+    EXPECT_EQ(decoder.takeEscape(), DECODE_INCOMPLETE);
+    decoder.feed("[A");
+    EXPECT_EQ(decoder.takeEscape(), DECODE_NEED_BYTES);
+    decoder.feed("\x1b");
+    EXPECT_EQ(decoder.takeEscape(true), DECODE_READY);
+    // A typed line keeps its bytes around the Esc taken from it.
+    decoder.feed("ro\x1bom\n");
+    EXPECT_EQ(decoder.takeEscape(), DECODE_READY);
+    int key = 0;
+    EXPECT_EQ(decoder.nextKey(key), DECODE_READY);
+    EXPECT_EQ(key, 'x');
+    EXPECT_EQ(decoder.nextKey(key), DECODE_READY);
+    EXPECT_EQ(key, ARROW);
+    std::string line;
+    EXPECT_EQ(decoder.nextLine(line), DECODE_READY);
+    EXPECT_EQ(line, "room");
 }
 
 TEST(KeyDecoder, SequenceSplitAcrossReads) {

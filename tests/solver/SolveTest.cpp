@@ -169,16 +169,6 @@ TEST(Solve, PassingMemoryBudgetThrowsAndLeavesSolutionAlone) {
     EXPECT_EQ(solution, solved);
 }
 
-TEST(Solve, DefaultBudgetAppliesToPlainSolve) {
-    setDefaultMemoryBudget(1);
-    std::vector<SolutionStep> solution = EARLIER;
-    EXPECT_THROW(solve(boardFromRows({"#####", "#@$.#", "#####"}), solution), std::bad_alloc);
-    EXPECT_EQ(SolveLimits{}.memoryBudgetBytes, 1u);
-    setDefaultMemoryBudget(DEFAULT_MEMORY_BUDGET);
-    EXPECT_EQ(solve(boardFromRows({"#####", "#@$.#", "#####"}), solution), 1);
-    EXPECT_EQ(solution.size(), EARLIER.size() + 1);
-}
-
 TEST(Solve, StopRequestAbortsWithoutAnswer) {
     int asked = 0;
     SolveLimits limits;

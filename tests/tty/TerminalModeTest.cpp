@@ -1,6 +1,7 @@
 // The terminal is given back as it was found, however the game ends or pauses: Q, "quit",
 // Ctrl-C, SIGTERM and SIGHUP from outside during a key wait, and Ctrl-Z with fg, after which
-// the game takes its key mode back and repaints its screen.
+// the game takes its key mode back and repaints its screen. The same during a long solve, whose
+// two searches run on threads of their own while the terminal stays in key mode for the Esc.
 //
 // The game runs under an interactive dash (job control, no line editor: the shell itself never
 // changes the terminal's mode) in a tmux pane. The modes before and after are `stty -g` typed
@@ -67,6 +68,12 @@ class TerminalModes : public ::testing::Test {
         std::filesystem::create_directories(root_ + "/STAGES/ZIRK");
         std::filesystem::create_directories(root_ + "/run");
         std::ofstream(root_ + "/STAGES/ZIRK/room") << ROOM_LEVEL;
+        // Beyond the exact search for long; solveAny finds a route on "offer" at once, and
+        // none on "large" for a long time.
+        std::ofstream(root_ + "/STAGES/ZIRK/large")
+            << readFile(GOALBOX_SOURCE_DIR "/tests/levels/classic-0050.txt");
+        std::ofstream(root_ + "/STAGES/ZIRK/offer")
+            << readFile(GOALBOX_SOURCE_DIR "/tests/levels/classic-0017.txt");
         const std::string socket =
             "goalbox-modes-" +
             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
@@ -126,9 +133,9 @@ class TerminalModes : public ::testing::Test {
         return now;
     }
 
-    // Records the mode in the pane, starts the game there and loads the room; returns once
+    // Records the mode in the pane, starts the game there and loads a level; returns once
     // the game waits for a key on the board.
-    void startOnBoard() {
+    void startOnBoard(const std::string& level = "room") {
         type("stty -g > ../before");
         before_ = waitForFile("before");
         type("sh -c 'echo $$ > ../pid; exec " + std::string(GOALBOX_BINARY) + "'");
@@ -137,7 +144,7 @@ class TerminalModes : public ::testing::Test {
         waitForMode(before_, false); // the banner's key wait
         tmux_->run("send-keys -t game x");
         tmux_->waitFor("ZIRK");
-        type("room");
+        type(level);
         tmux_->waitFor("H键显示帮助");
         keyMode_ = waitForMode(before_, false);
     }
@@ -150,6 +157,15 @@ class TerminalModes : public ::testing::Test {
         type("echo $? > ../status; stty -g > ../after");
         after_ = waitForFile("after");
         return std::stoi(waitForFile("status"));
+    }
+    // Starts the solve of a level that the exact search cannot end soon; returns once the
+    // progress line shows `cue` (which may take solveAny a while in a sanitizer build). The
+    // terminal is then in key mode.
+    void startLongSolve(const std::string& level = "large", const std::string& cue = "已存局面") {
+        startOnBoard(level);
+        tmux_->run("send-keys -t game s");
+        tmux_->waitFor(cue, false, 120);
+        EXPECT_EQ(modeNow(), keyMode_);
     }
     // The state letter of the game's process in /proc (R, S, T, ...).
     char processState() const {
@@ -232,6 +248,59 @@ TEST_F(TerminalModes, CtrlZRestoresThenFgTakesKeysAgainAndRepaints) {
 
     tmux_->run("send-keys -t game q");
     EXPECT_EQ(finish(), 0);
+    EXPECT_EQ(after_, before_);
+}
+
+// Esc once the line offers a route takes it; a key typed before the Esc is not lost but ends the
+// key wait after the route, as keys typed during a search always did, so the continue prompt of
+// the solved board follows by itself.
+TEST_F(TerminalModes, EscDuringASolveTakesTheRouteAndKeepsOtherKeys) {
+    startLongSolve("offer", "按Esc采用");
+    tmux_->run("send-keys -t game x");
+    tmux_->run("send-keys -t game Escape");
+    // The board is solved (the route and its lines were on the screen before the kept key).
+    tmux_->waitFor("是否继续");
+    EXPECT_EQ(waitForMode(before_, false), keyMode_);
+    tmux_->run("send-keys -t game n");
+    EXPECT_EQ(finish(), 0);
+    EXPECT_EQ(after_, before_);
+}
+
+TEST_F(TerminalModes, CtrlCDuringASolve) {
+    startLongSolve();
+    tmux_->run("send-keys -t game C-c");
+    EXPECT_EQ(finish(), 128 + SIGINT);
+    EXPECT_EQ(after_, before_);
+}
+
+// Ctrl-Z stops both searches with the program; after fg the screen comes back and the search
+// goes on where it was.
+TEST_F(TerminalModes, CtrlZDuringASolveThenFgGoesOn) {
+    startLongSolve();
+    tmux_->run("send-keys -t game C-z");
+    tmux_->waitFor("Stopped");
+    EXPECT_EQ(waitForMode(before_, true), before_);
+    EXPECT_EQ(processState(), 'T');
+
+    type("printf '\\033[H\\033[2J'");
+    for (int i = 0; i < 50 && tmux_->screen().find("正在求解") != std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_EQ(tmux_->screen().find("正在求解"), std::string::npos);
+    type("fg");
+    const std::string repainted = tmux_->waitFor("已存局面");
+    EXPECT_NE(repainted.find("正在求解"), std::string::npos) << repainted;
+    EXPECT_EQ(waitForMode(keyMode_, true), keyMode_);
+    // The progress line moves on.
+    std::string later = repainted;
+    for (int i = 0; i < 100 && later == repainted; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        later = tmux_->screen();
+    }
+    EXPECT_NE(later, repainted);
+
+    tmux_->run("send-keys -t game C-c");
+    EXPECT_EQ(finish(), 128 + SIGINT);
     EXPECT_EQ(after_, before_);
 }
 

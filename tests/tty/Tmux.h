@@ -44,11 +44,11 @@ class Tmux {
         return output;
     }
     std::string screen() const { return run("capture-pane -p -t game"); }
-    // Waits until the screen shows needle (at the end of a line when atLineEnd); returns the
-    // screen.
-    std::string waitFor(const std::string& needle, bool atLineEnd = false) const {
+    // Waits up to `seconds` until the screen shows needle (at the end of a line when atLineEnd);
+    // returns the screen.
+    std::string waitFor(const std::string& needle, bool atLineEnd = false, int seconds = 10) const {
         std::string shown;
-        for (int i = 0; i < 100; ++i) {
+        for (int i = 0; i < seconds * 10; ++i) {
             shown                = screen();
             const std::size_t at = shown.find(needle + (atLineEnd ? "\n" : ""));
             if (at != std::string::npos) {
