@@ -54,6 +54,72 @@ void RouteImprover::measurePushes() {
     }
 }
 
+// Starts a window's search at source: the pushes from every floor cell onto the nearest box
+// cell of target, and the store holding source alone. Returns source's estimate, or -1 when
+// even that reaches the route's steps.
+std::int32_t RouteImprover::startWindow(const std::uint64_t* source, const std::uint64_t* target,
+                                        std::int32_t budget) {
+    const auto floors = static_cast<std::size_t>(level_.floorCount);
+    nearest_.assign(floors, NO_PATH);
+    level_.forEachBox(target, [&](std::int32_t box) {
+        const std::uint16_t* pushes = &pushesBetween_[static_cast<std::size_t>(box) * floors];
+        for (std::size_t f = 0; f < floors; ++f) {
+            nearest_[f] = std::min(nearest_[f], pushes[f]);
+        }
+    });
+    std::int32_t estimate = 0;
+    level_.forEachBox(
+        source, [&](std::int32_t box) { estimate += nearest_[static_cast<std::size_t>(box)]; });
+    if (estimate >= budget) {
+        return -1;
+    }
+    store_ = PositionStore(level_.keyWords);
+    reached_.assign(1, 0);
+    estimate_.assign(1, estimate);
+    parent_.assign(1, PositionStore::NONE);
+    store_.insert(source, PositionStore::hashOf(source, level_.keyWords));
+    buckets_.assign(static_cast<std::size_t>(budget), {});
+    buckets_[static_cast<std::size_t>(estimate)].push_back(0);
+    return estimate;
+}
+
+// The positions after the pushes of entry (its key in key_) whose steps plus estimate stay
+// below budget and that are new or reached more cheaply, into their buckets.
+void RouteImprover::addChildren(std::uint32_t entry, bool trapped, std::int32_t budget) {
+    generator_.setPosition(key_.data());
+    generator_.generate(trapped && entry == 0, generated_);
+    for (const Push& push : generated_) {
+        const std::int32_t from  = level_.floorIndex[static_cast<std::size_t>(push.from)];
+        const std::int32_t to    = level_.floorIndex[static_cast<std::size_t>(push.to)];
+        const std::uint16_t gone = nearest_[static_cast<std::size_t>(from)];
+        const std::uint16_t come = nearest_[static_cast<std::size_t>(to)];
+        if (come == NO_PATH) {
+            continue;
+        }
+        const std::int32_t reach    = reached_[entry] + push.cost;
+        const std::int32_t estimate = estimate_[entry] - gone + come;
+        if (reach + estimate >= budget) {
+            continue;
+        }
+        std::copy(key_.begin(), key_.end(), child_.begin());
+        level_.applyPush(child_.data(), push.from, push.to);
+        const std::uint64_t hash = PositionStore::hashOf(child_.data(), level_.keyWords);
+        std::uint32_t child      = store_.find(child_.data(), hash);
+        if (child == PositionStore::NONE) {
+            child = store_.insert(child_.data(), hash);
+            reached_.push_back(reach);
+            estimate_.push_back(estimate);
+            parent_.push_back(entry);
+        } else if (reach < reached_[child]) {
+            reached_[child] = reach;
+            parent_[child]  = entry;
+        } else {
+            continue;
+        }
+        buckets_[static_cast<std::size_t>(reach + estimate)].push_back(child);
+    }
+}
+
 // A way from the route's position first to its position last in fewer steps than the route's,
 // into replacement; false when the search finds none within its positions. The search is by
 // buckets of steps plus an estimate that never exceeds the steps still needed and drops by at
@@ -62,34 +128,13 @@ void RouteImprover::measurePushes() {
 bool RouteImprover::shortcut(std::size_t first, std::size_t last, bool trapped,
                              std::vector<SolutionStep>& replacement) {
     const auto words            = static_cast<std::size_t>(level_.keyWords);
-    const auto floors           = static_cast<std::size_t>(level_.floorCount);
-    const std::uint64_t* source = &keys_[first * words];
     const std::uint64_t* target = &keys_[last * words];
     const std::int32_t budget   = steps_[last] - steps_[first];
-    // 1. Per floor cell the pushes onto the nearest target box cell.
-    nearest_.assign(floors, NO_PATH);
-    level_.forEachBox(target, [&](std::int32_t box) {
-        const std::uint16_t* pushes = &pushesBetween_[static_cast<std::size_t>(box) * floors];
-        for (std::size_t f = 0; f < floors; ++f) {
-            nearest_[f] = std::min(nearest_[f], pushes[f]);
-        }
-    });
-    std::int32_t startEstimate = 0;
-    level_.forEachBox(source, [&](std::int32_t box) {
-        startEstimate += nearest_[static_cast<std::size_t>(box)];
-    });
-    if (startEstimate >= budget) {
+    if (startWindow(&keys_[first * words], target, budget) < 0) {
         return false;
     }
-    store_ = PositionStore(level_.keyWords);
-    reached_.assign(1, 0);
-    estimate_.assign(1, startEstimate);
-    parent_.assign(1, PositionStore::NONE);
-    store_.insert(source, PositionStore::hashOf(source, level_.keyWords));
-    buckets_.assign(static_cast<std::size_t>(budget), {});
-    buckets_[static_cast<std::size_t>(startEstimate)].push_back(0);
     std::uint32_t expanded = 0;
-    // 2. The least steps plus estimate first, below the route's steps.
+    // The least steps plus estimate first, below the route's steps.
     for (std::size_t sum = 0; sum < buckets_.size(); ++sum) {
         for (std::size_t at = 0; at < buckets_[sum].size(); ++at) {
             const std::uint32_t entry = buckets_[sum][at];
@@ -111,38 +156,7 @@ bool RouteImprover::shortcut(std::size_t first, std::size_t last, bool trapped,
             if (++expanded > POSITIONS_PER_WINDOW) {
                 return false;
             }
-            generator_.setPosition(key_.data());
-            generator_.generate(trapped && entry == 0, generated_);
-            for (const Push& push : generated_) {
-                const std::int32_t from  = level_.floorIndex[static_cast<std::size_t>(push.from)];
-                const std::int32_t to    = level_.floorIndex[static_cast<std::size_t>(push.to)];
-                const std::uint16_t gone = nearest_[static_cast<std::size_t>(from)];
-                const std::uint16_t come = nearest_[static_cast<std::size_t>(to)];
-                if (come == NO_PATH) {
-                    continue;
-                }
-                const std::int32_t reach    = reached_[entry] + push.cost;
-                const std::int32_t estimate = estimate_[entry] - gone + come;
-                if (reach + estimate >= budget) {
-                    continue;
-                }
-                std::copy(key_.begin(), key_.end(), child_.begin());
-                level_.applyPush(child_.data(), push.from, push.to);
-                const std::uint64_t hash = PositionStore::hashOf(child_.data(), level_.keyWords);
-                std::uint32_t child      = store_.find(child_.data(), hash);
-                if (child == PositionStore::NONE) {
-                    child = store_.insert(child_.data(), hash);
-                    reached_.push_back(reach);
-                    estimate_.push_back(estimate);
-                    parent_.push_back(entry);
-                } else if (reach < reached_[child]) {
-                    reached_[child] = reach;
-                    parent_[child]  = entry;
-                } else {
-                    continue;
-                }
-                buckets_[static_cast<std::size_t>(reach + estimate)].push_back(child);
-            }
+            addChildren(entry, trapped, budget);
         }
         Bucket().swap(buckets_[sum]);
     }

@@ -38,6 +38,9 @@ class RouteImprover {
 
     void measurePushes();
     void replay(const Board& start, const std::vector<SolutionStep>& pushes);
+    std::int32_t startWindow(const std::uint64_t* source, const std::uint64_t* target,
+                             std::int32_t budget);
+    void addChildren(std::uint32_t entry, bool trapped, std::int32_t budget);
     bool shortcut(std::size_t first, std::size_t last, bool trapped,
                   std::vector<SolutionStep>& replacement);
 
