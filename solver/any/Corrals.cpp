@@ -22,21 +22,14 @@ std::int32_t Corrals::measureArea(const std::uint64_t* key, std::int32_t player)
     }
     std::int32_t lowest                         = player;
     areaMark_[static_cast<std::size_t>(player)] = stamp_;
-    stack_.assign(1, player);
-    while (!stack_.empty()) {
-        const std::int32_t floor = stack_.back();
-        stack_.pop_back();
-        for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
-            const std::int32_t next = neighbour(floor, dir);
-            if (next == NO_FLOOR || areaMark_[static_cast<std::size_t>(next)] == stamp_ ||
-                level_.hasBox(key, next)) {
-                continue;
-            }
-            areaMark_[static_cast<std::size_t>(next)] = stamp_;
-            lowest                                    = std::min(lowest, next);
-            stack_.push_back(next);
+    flood(key, player, [&](std::int32_t next) {
+        if (areaMark_[static_cast<std::size_t>(next)] == stamp_) {
+            return false;
         }
-    }
+        areaMark_[static_cast<std::size_t>(next)] = stamp_;
+        lowest                                    = std::min(lowest, next);
+        return true;
+    });
     return lowest;
 }
 
@@ -51,20 +44,13 @@ void Corrals::measureParts(const std::uint64_t* key) {
         }
         const std::int32_t part                = partCount_++;
         part_[static_cast<std::size_t>(start)] = part;
-        stack_.assign(1, start);
-        while (!stack_.empty()) {
-            const std::int32_t floor = stack_.back();
-            stack_.pop_back();
-            for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
-                const std::int32_t next = neighbour(floor, dir);
-                if (next == NO_FLOOR || part_[static_cast<std::size_t>(next)] != NO_PART ||
-                    level_.hasBox(key, next)) {
-                    continue;
-                }
-                part_[static_cast<std::size_t>(next)] = part;
-                stack_.push_back(next);
+        flood(key, start, [&](std::int32_t next) {
+            if (part_[static_cast<std::size_t>(next)] != NO_PART) {
+                return false;
             }
-        }
+            part_[static_cast<std::size_t>(next)] = part;
+            return true;
+        });
     }
     chosen_ = NO_PART;
 }

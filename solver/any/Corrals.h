@@ -79,6 +79,21 @@ class Corrals {
     std::int32_t neighbour(std::int32_t floor, std::int32_t dir) const {
         return level_.floorNeighbour(floor, dir);
     }
+    // Visits the free cells of key connected to start (which the caller has marked) that take
+    // accepts; take marks a cell as it accepts it, so that no cell is visited twice.
+    template <typename Take> void flood(const std::uint64_t* key, std::int32_t start, Take take) {
+        stack_.assign(1, start);
+        while (!stack_.empty()) {
+            const std::int32_t floor = stack_.back();
+            stack_.pop_back();
+            for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
+                const std::int32_t next = neighbour(floor, dir);
+                if (next != NO_FLOOR && !level_.hasBox(key, next) && take(next)) {
+                    stack_.push_back(next);
+                }
+            }
+        }
+    }
 
     const StaticLevel& level_;
     bool goalsMustFill_ = false;          // no more goals than boxes: every goal ends with a box
