@@ -3,9 +3,11 @@
 // fast one on every level and compares their answers and times. With --golden it also writes
 // the golden file that the solver tests compare against. With --any it runs the search for some
 // route (solveAny) alone instead, and compares each route's steps with the length of a known
-// solution where the level file gives one after its REM line.
+// solution where the level file gives one after its REM line. With --beside it runs the exact
+// search as usual while solveAny works on the same level on a second thread, as in the game, and
+// stops that one when the exact search ends: the figures are the exact search's.
 //
-//   goalbox-bench [--plain | --any] [--cap SECONDS] [--memory MIB] [--golden FILE]
+//   goalbox-bench [--plain | --any | --beside] [--cap SECONDS] [--memory MIB] [--golden FILE]
 //                 [--golden-cap SECONDS] [--quick | PATH...]
 //
 // Without PATH it runs the default set: the shipped levels and bench/levels of the source tree;
@@ -17,6 +19,7 @@
 // A PATH that is a directory stands for every *.txt file in it, in sorted order.
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +28,8 @@
 #include <fstream>
 #include <new>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "bench/LevelFiles.h"
@@ -106,6 +111,7 @@ constexpr const char* QUICK_SET[] = {
 struct Options {
     bool plain                = false;
     bool any                  = false;
+    bool beside               = false;
     bool quick                = false;
     double capSeconds         = 10.0;
     std::uint64_t memoryBytes = goalbox::DEFAULT_MEMORY_BUDGET;
@@ -130,8 +136,9 @@ struct LevelFigures {
 };
 
 void usage() {
-    std::fprintf(stderr, "usage: goalbox-bench [--plain | --any] [--cap SECONDS] [--memory MIB] "
-                         "[--golden FILE] [--golden-cap SECONDS] [--quick | PATH...]\n");
+    std::fprintf(stderr,
+                 "usage: goalbox-bench [--plain | --any | --beside] [--cap SECONDS] [--memory MIB] "
+                 "[--golden FILE] [--golden-cap SECONDS] [--quick | PATH...]\n");
 }
 
 // The shipped levels (every file of STAGES/ZIRK, numbered names in numeric order), then the
@@ -189,6 +196,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
             options.plain = true;
         } else if (arg == "--any") {
             options.any = true;
+        } else if (arg == "--beside") {
+            options.beside = true;
         } else if (arg == "--quick") {
             options.quick = true;
         } else if (!arg.empty() && arg[0] == '-') {
@@ -197,7 +206,8 @@ bool parseOptions(int argc, char** argv, Options& options) {
             goalbox::bench::appendLevelFiles(arg, options.levels);
         }
     }
-    if ((options.quick && !options.levels.empty()) || (options.plain && options.any)) {
+    if ((options.quick && !options.levels.empty()) ||
+        (options.plain + options.any + options.beside > 1)) {
         return false;
     }
     if (options.quick) {
@@ -247,6 +257,32 @@ std::int32_t knownSolutionSteps(const std::filesystem::path& path) {
         }
     }
     return -1;
+}
+
+// The exact search with solveAny working on the same board on a second thread, which is told
+// to stop once the exact search ends, whatever the way.
+std::int32_t solveBeside(Board board, std::vector<SolutionStep>& solution,
+                         const goalbox::SolveLimits& limits, goalbox::SolveStats* stats) {
+    std::atomic<bool> exactEnded{false};
+    goalbox::SolveLimits anyLimits;
+    anyLimits.memoryBudgetBytes = limits.memoryBudgetBytes;
+    anyLimits.shouldStop        = [&exactEnded] { return exactEnded.load(); };
+    std::thread other([&anyLimits, board] {
+        std::vector<SolutionStep> route;
+        try {
+            goalbox::solveAny(board, route, anyLimits, nullptr);
+        } catch (const std::bad_alloc&) {
+        }
+    });
+    struct Join {
+        std::atomic<bool>& ended;
+        std::thread& thread;
+        ~Join() {
+            ended = true;
+            thread.join();
+        }
+    } join{exactEnded, other};
+    return goalbox::solve(std::move(board), solution, limits, stats);
 }
 
 LevelFigures runLevel(const std::filesystem::path& path, const Options& options,
@@ -488,7 +524,9 @@ int main(int argc, char** argv) {
     }
 
     const SolveFunction exactSolve = goalbox::solve;
-    const SolveFunction fastSolve  = options.any ? goalbox::solveAny : exactSolve;
+    const SolveFunction fastSolve  = options.any      ? goalbox::solveAny
+                                     : options.beside ? solveBeside
+                                                      : exactSolve;
     const SolveFunction plainSolve = goalbox::plain::solve;
     Totals totals;
     Comparison comparison;
