@@ -25,6 +25,7 @@
 #include "solver/reference/SearchState.h"
 #include "solver/reference/SolutionCheck.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/support/MidSearchTunings.h"
 
 namespace goalbox::fuzz {
 namespace {
@@ -144,17 +145,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(fastResult == plainResult);
     FUZZ_CHECK(fastRoute == plainRoute);
     FUZZ_CHECK(fastStats.solutionPushes == plainStats.solutionPushes);
-    // Again with the tables of box sets added in the middle of the search, and with the table
-    // of the positions near the end grown from the first expansion on.
-    SearchTuning setsMidway;
-    setsMidway.smallTable      = 0;
-    setsMidway.pairsAfter      = 1;
-    setsMidway.triplesAfter    = 2;
-    setsMidway.quadruplesAfter = 3;
-    setsMidway.endTableAfter   = 0;
-    SearchTuning endsEarly;
-    endsEarly.endTableAfter = 1;
-    for (const SearchTuning& tuning : {setsMidway, endsEarly}) {
+    // Again with the tables added in the middle of the search.
+    for (const SearchTuning& tuning : goalbox::test::midSearchTunings()) {
         std::vector<SolutionStep> route = earlier;
         FUZZ_CHECK(solveTuned(board, route, SolveLimits{}, tuning, nullptr) == plainResult);
         FUZZ_CHECK(route == plainRoute);

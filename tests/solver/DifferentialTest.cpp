@@ -16,6 +16,7 @@
 #include "solver/Solve.h"
 #include "solver/exact/SearchTuning.h"
 #include "solver/reference/PlainSearch.h"
+#include "support/MidSearchTunings.h"
 #include "support/Sanitizer.h"
 #include "support/SharedLevels.h"
 #include "tests/solver/RandomRoom.h"
@@ -52,19 +53,8 @@ Compared expectSameAsPlain(const Board& board, std::uint64_t maxExpansions, std:
     EXPECT_EQ(fast, plainResult);
     EXPECT_EQ(fastRoute, plainRoute);
     EXPECT_FALSE(stats.aborted);
-    // Again with the tables of box sets added after the first, second and third expansions,
-    // in the middle of the search; and with the table of the positions near the end from the
-    // first expansion on, grown after 1, 4, 16, ... expansions: in partial layers, and to the
-    // end on the smaller boards.
-    SearchTuning setsMidway;
-    setsMidway.smallTable      = 0;
-    setsMidway.pairsAfter      = 1;
-    setsMidway.triplesAfter    = 2;
-    setsMidway.quadruplesAfter = 3;
-    setsMidway.endTableAfter   = 0;
-    SearchTuning endsEarly;
-    endsEarly.endTableAfter = 1;
-    for (const SearchTuning& tuning : {setsMidway, endsEarly}) {
+    // Again with the tables added in the middle of the search (midSearchTunings).
+    for (const SearchTuning& tuning : goalbox::test::midSearchTunings()) {
         std::vector<SolutionStep> route = earlier;
         EXPECT_EQ(solveTuned(board, route, SolveLimits{}, tuning, nullptr), plainResult);
         EXPECT_EQ(route, plainRoute);
