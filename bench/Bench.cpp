@@ -269,7 +269,10 @@ std::int32_t solveBeside(Board board, std::vector<SolutionStep>& solution,
                          const goalbox::SolveLimits& limits, goalbox::SolveStats* stats) {
     exactEnded = false;
     goalbox::SolveLimits anyLimits;
-    anyLimits.memoryBudgetBytes = limits.memoryBudgetBytes;
+    // A quarter of the budget beside the whole of it, as the game gives the second search a
+    // quarter; the exact search keeps the budget asked for, so its figures stay those of a
+    // run without --beside.
+    anyLimits.memoryBudgetBytes = limits.memoryBudgetBytes / 4;
     anyLimits.shouldStop        = [] { return exactEnded.load(); };
     besideThread                = std::thread([anyLimits, board] {
         std::vector<SolutionStep> route;
