@@ -23,8 +23,10 @@ AnySearch::AnySearch(const StaticLevel& level, LowerBound& bound, const BoxSubse
       generator_(generator), control_(control), settings_(settings), frozenBoxes_(level, bound),
       corrals_(level, generator.board().boxCount), assignment_(level, bound),
       corralDeadlocks_(level, bound, loneBoxes, generator.board()), store_(level.keyWords),
+      macro_(level, order, generator.board().boxCount),
       parentKey_(static_cast<std::size_t>(level.keyWords)),
-      childKey_(static_cast<std::size_t>(level.keyWords)) {}
+      childKey_(static_cast<std::size_t>(level.keyWords)),
+      macroKey_(static_cast<std::size_t>(level.keyWords)) {}
 
 // Keeps of the pushes generated only those into a corral that narrows the search, where the
 // position of parentKey_ has one; none when a corral's fence can never open.
@@ -45,13 +47,12 @@ void AnySearch::narrowToCorral() {
     }
 }
 
-// The dead tests of the position of childKey_ after push (the player on the cell the box left).
-bool AnySearch::isDeadAfterPush(const Push& push) {
+// The dead tests of the position of key after push (the player on the cell the box left).
+bool AnySearch::isDeadAfterPush(const Push& push, const std::uint64_t* key) {
     const std::int32_t to   = level_.floorIndex[static_cast<std::size_t>(push.to)];
     const std::int32_t from = level_.floorIndex[static_cast<std::size_t>(push.from)];
     return bound_.nearestPushes(to) == BOUND_DEAD || !loneBoxes_.canReachGoal(to, from) ||
-           frozenBoxes_.isFrozenOffGoal(childKey_.data(), push.to) ||
-           subsets_.isDeadAfterPush(childKey_.data(), to, from);
+           frozenBoxes_.isFrozenOffGoal(key, push.to) || subsets_.isDeadAfterPush(key, to, from);
 }
 
 // Queues entry, whose position is key, by the guide of the settings.
@@ -80,8 +81,80 @@ void AnySearch::queue(std::uint32_t entry, const std::uint64_t* key, std::int32_
     queue_.push(entry, cell, static_cast<std::size_t>(std::max<std::int64_t>(priority, 0)));
 }
 
+bool AnySearch::add(std::uint32_t entry, const std::uint64_t* key, std::int32_t from,
+                    std::int32_t to, std::uint16_t pushes) {
+    const std::uint64_t hash = PositionStore::hashOf(key, level_.keyWords);
+    if (store_.find(key, hash) != NONE) {
+        return false;
+    }
+    const std::int32_t estimate = assignment_.afterPush(from, to);
+    if (estimate == BOUND_DEAD) {
+        return false;
+    }
+    const std::uint32_t child = store_.insert(key, hash);
+    growGently(parent_);
+    growGently(pushes_);
+    parent_.push_back(entry);
+    pushes_.push_back(pushes);
+    if (estimate == 0) {
+        solved_ = child;
+        return true;
+    }
+    queue(child, key, estimate);
+    return false;
+}
+
+bool AnySearch::pushed(const Push& push) {
+    std::copy(parentKey_.begin(), parentKey_.end(), childKey_.begin());
+    level_.applyPush(childKey_.data(), push.from, push.to);
+    if (isDeadAfterPush(push, childKey_.data())) {
+        return false;
+    }
+    const std::int32_t from = level_.floorIndex[static_cast<std::size_t>(push.from)];
+    level_.setPlayer(
+        childKey_.data(),
+        level_.floorCells[static_cast<std::size_t>(corrals_.measureArea(childKey_.data(), from))]);
+    return true;
+}
+
+bool AnySearch::advised(std::int32_t* box) {
+    const std::int32_t player = level_.playerFloor(parentKey_.data());
+    if (player == NO_FLOOR) {
+        return false;
+    }
+    macroStart_ = static_cast<std::uint32_t>(macroSteps_.size());
+    macroGoal_  = macro_.advise(parentKey_.data(), player, box, macroSteps_, &macroPlayer_);
+    if (macroGoal_ == NO_FLOOR) {
+        return false;
+    }
+    std::copy(parentKey_.begin(), parentKey_.end(), macroKey_.begin());
+    const CellIndex goal = level_.floorCells[static_cast<std::size_t>(macroGoal_)];
+    const CellIndex last = level_.floorCells[static_cast<std::size_t>(macroPlayer_)];
+    level_.applyPush(macroKey_.data(), level_.floorCells[static_cast<std::size_t>(*box)], goal);
+    if (isDeadAfterPush(Push{last, goal, DIR_RIGHT, 0}, macroKey_.data())) {
+        macroSteps_.resize(macroStart_);
+        return false;
+    }
+    level_.setPlayer(macroKey_.data(), level_.floorCells[static_cast<std::size_t>(
+                                           corrals_.measureArea(macroKey_.data(), macroPlayer_))]);
+    return true;
+}
+
+bool AnySearch::addMacro(std::uint32_t entry, std::int32_t from) {
+    const std::uint32_t next = store_.size();
+    const auto pushes        = static_cast<std::uint16_t>(
+        std::min<std::size_t>(pushes_[entry] + macroSteps_.size() - macroStart_, 0xFFFF));
+    const bool solved = add(entry, macroKey_.data(), from, macroGoal_, pushes);
+    if (store_.size() > next) {
+        macroEntries_.emplace_back(next, macroStart_);
+    } else {
+        macroSteps_.resize(macroStart_);
+    }
+    return solved;
+}
+
 // Generates the pushes of entry and queues every new position after them that can still be
-// solved. True when one of them is solved.
+// solved, and the position after a goal move (GoalMacro). True when one of them is solved.
 bool AnySearch::expand(std::uint32_t entry, bool trapped) {
     const std::uint64_t* stored = store_.key(entry);
     std::copy(stored, stored + level_.keyWords, parentKey_.begin());
@@ -93,36 +166,18 @@ bool AnySearch::expand(std::uint32_t entry, bool trapped) {
     }
     const auto pathPushes = static_cast<std::uint16_t>(std::min(pushes_[entry] + 1, 0xFFFF));
     for (const Push& push : generated_) {
-        // 1. The position after the push, unless it is dead.
-        std::copy(parentKey_.begin(), parentKey_.end(), childKey_.begin());
-        level_.applyPush(childKey_.data(), push.from, push.to);
-        if (isDeadAfterPush(push)) {
+        if (!pushed(push)) {
             continue;
         }
-        // 2. The player on the lowest cell of its area; a position met before is left.
         const std::int32_t from = level_.floorIndex[static_cast<std::size_t>(push.from)];
-        level_.setPlayer(childKey_.data(), level_.floorCells[static_cast<std::size_t>(
-                                               corrals_.measureArea(childKey_.data(), from))]);
-        const std::uint64_t hash = PositionStore::hashOf(childKey_.data(), level_.keyWords);
-        if (store_.find(childKey_.data(), hash) != NONE) {
-            continue;
-        }
-        const std::int32_t estimate =
-            assignment_.afterPush(from, level_.floorIndex[static_cast<std::size_t>(push.to)]);
-        if (estimate == BOUND_DEAD) {
-            continue;
-        }
-        // 3. Stored; solved when every box stands on a goal.
-        const std::uint32_t child = store_.insert(childKey_.data(), hash);
-        growGently(parent_);
-        growGently(pushes_);
-        parent_.push_back(entry);
-        pushes_.push_back(pathPushes);
-        if (estimate == 0) {
-            solved_ = child;
+        const std::int32_t to   = level_.floorIndex[static_cast<std::size_t>(push.to)];
+        if (add(entry, childKey_.data(), from, to, pathPushes)) {
             return true;
         }
-        queue(child, childKey_.data(), estimate);
+    }
+    std::int32_t box = NO_FLOOR;
+    if (settings_.advice && !generated_.empty() && advised(&box) && addMacro(entry, box)) {
+        return true;
     }
     return false;
 }
@@ -130,7 +185,18 @@ bool AnySearch::expand(std::uint32_t entry, bool trapped) {
 void AnySearch::route(std::uint32_t solved, std::vector<SolutionStep>& pushes) const {
     const std::size_t before = pushes.size();
     for (std::uint32_t entry = solved; parent_[entry] != NONE; entry = parent_[entry]) {
-        pushes.push_back(level_.pushBetween(store_.key(parent_[entry]), store_.key(entry)));
+        const auto macro = std::lower_bound(macroEntries_.begin(), macroEntries_.end(), entry,
+                                            [](const std::pair<std::uint32_t, std::uint32_t>& m,
+                                               std::uint32_t e) { return m.first < e; });
+        if (macro == macroEntries_.end() || macro->first != entry) {
+            pushes.push_back(level_.pushBetween(store_.key(parent_[entry]), store_.key(entry)));
+            continue;
+        }
+        const std::size_t end =
+            macro + 1 == macroEntries_.end() ? macroSteps_.size() : (macro + 1)->second;
+        for (std::size_t step = end; step > macro->second; --step) {
+            pushes.push_back(macroSteps_[step - 1]);
+        }
     }
     std::reverse(pushes.begin() + static_cast<std::ptrdiff_t>(before), pushes.end());
 }
@@ -182,7 +248,9 @@ std::uint64_t AnySearch::memoryBytes() const {
            pushes_.capacity() * sizeof(std::uint16_t) + queue_.memoryBytes() +
            generator_.memoryBytes() + bound_.memoryBytes() + loneBoxes_.memoryBytes() +
            subsets_.memoryBytes() + corrals_.memoryBytes() + assignment_.memoryBytes() +
-           corralDeadlocks_.memoryBytes() + order_.memoryBytes();
+           corralDeadlocks_.memoryBytes() + order_.memoryBytes() + macro_.memoryBytes() +
+           macroEntries_.capacity() * sizeof(macroEntries_[0]) +
+           macroSteps_.capacity() * sizeof(SolutionStep);
 }
 
 } // namespace goalbox

@@ -2,6 +2,7 @@
 #define SOLVER_ANY_ANYSEARCH_H
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "solver/SolutionStep.h"
@@ -10,6 +11,7 @@
 #include "solver/any/Corrals.h"
 #include "solver/any/FeatureQueue.h"
 #include "solver/any/GoalAssignment.h"
+#include "solver/any/GoalMacro.h"
 #include "solver/any/PackingOrder.h"
 #include "solver/bounds/BoxSubsets.h"
 #include "solver/bounds/LowerBound.h"
@@ -36,6 +38,9 @@ struct AnySettings {
     std::int32_t packedWeight = 100;
     // Whether the packing order guides the search at all.
     bool followOrder = true;
+    // Whether each expansion also brings a box onto the next goal of a group of the packing
+    // order in one move, where one can get there with the other boxes staying (GoalMacro).
+    bool advice = true;
     // The expansions after which the search gives up; 0: none.
     std::uint64_t expansionLimit = 0;
 };
@@ -69,10 +74,24 @@ class AnySearch {
     static constexpr std::uint32_t NONE = PositionStore::NONE;
 
     void narrowToCorral();
-    bool isDeadAfterPush(const Push& push);
+    bool isDeadAfterPush(const Push& push, const std::uint64_t* key);
     // Queues entry, whose position is key, after Corrals::measureArea of key.
     void queue(std::uint32_t entry, const std::uint64_t* key, std::int32_t estimate);
     bool expand(std::uint32_t entry, bool trapped);
+    // Stores and queues the position of key, reached from entry after pushes pushes in all
+    // that moved one box from floor cell from to floor cell to, unless it was met before or
+    // has no goal assignment; Corrals::measureArea of key came last. True when key is solved.
+    bool add(std::uint32_t entry, const std::uint64_t* key, std::int32_t from, std::int32_t to,
+             std::uint16_t pushes);
+    // The position after push, in childKey_, with its player on the lowest cell of its area;
+    // false when it is dead.
+    bool pushed(const Push& push);
+    // Adds the position of the goal move found last (macroKey_, reached by the pushes of
+    // macroSteps_ from macroStart_ on), whose box left floor cell from (see add).
+    bool addMacro(std::uint32_t entry, std::int32_t from);
+    // The position of entry's key (parentKey_) after GoalMacro::advise into macroKey_, the box
+    // that moved in *box; false for none or a dead one.
+    bool advised(std::int32_t* box);
     void route(std::uint32_t solved, std::vector<SolutionStep>& pushes) const;
     std::uint64_t memoryBytes() const;
 
@@ -93,11 +112,20 @@ class AnySearch {
     std::vector<std::uint16_t> pushes_; // per entry: the pushes from the start on its path
     FeatureQueue queue_;
     std::uint32_t solved_ = NONE;
+    GoalMacro macro_;
+    // The pushes of the positions reached by a goal macro: per such entry (ascending), where
+    // its pushes begin in macroSteps_; they end where the next begin.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> macroEntries_;
+    std::vector<SolutionStep> macroSteps_;
+    std::uint32_t macroStart_ = 0; // where the pushes of the macro found last begin
 
     // Working arrays.
     std::vector<Push> generated_;
     std::vector<std::uint64_t> parentKey_;
     std::vector<std::uint64_t> childKey_;
+    std::vector<std::uint64_t> macroKey_;
+    std::int32_t macroGoal_   = NO_FLOOR;
+    std::int32_t macroPlayer_ = NO_FLOOR;
 };
 
 } // namespace goalbox

@@ -20,7 +20,8 @@ PackingOrder::PackingOrder(const StaticLevel& level, const std::uint64_t* startK
         return;
     }
     // 1. Backward from the full goals: each time the goal whose box comes out in the fewest
-    //    moves is filled last of those left.
+    //    moves is filled last of those left (back to a start cell where any can, else off the
+    //    goals).
     seen_.assign(floors * floors, 0);
     std::vector<std::uint8_t> blocked(floors, 0);
     for (const std::int32_t goal : goals) {
@@ -31,13 +32,18 @@ PackingOrder::PackingOrder(const StaticLevel& level, const std::uint64_t* startK
     while (!left.empty()) {
         std::size_t best       = left.size();
         std::int32_t bestMoves = -1;
-        for (std::size_t i = 0; i < left.size(); ++i) {
-            blocked[static_cast<std::size_t>(left[i])] = 0;
-            const std::int32_t moves                   = pullOutMoves(left[i], blocked);
-            blocked[static_cast<std::size_t>(left[i])] = 1;
-            if (moves != -1 && (bestMoves == -1 || moves < bestMoves)) {
-                bestMoves = moves;
-                best      = i;
+        for (const bool anyCell : {false, true}) {
+            for (std::size_t i = 0; i < left.size(); ++i) {
+                blocked[static_cast<std::size_t>(left[i])] = 0;
+                const std::int32_t moves = pullOutMoves(left[i], blocked, anyCell);
+                blocked[static_cast<std::size_t>(left[i])] = 1;
+                if (moves != -1 && (bestMoves == -1 || moves < bestMoves)) {
+                    bestMoves = moves;
+                    best      = i;
+                }
+            }
+            if (best != left.size()) {
+                break;
             }
         }
         if (best == left.size()) {
@@ -55,14 +61,18 @@ PackingOrder::PackingOrder(const StaticLevel& level, const std::uint64_t* startK
     usable_ = true;
 }
 
-// The moves (walk steps and pulls) that bring the box on goal to a cell where a box starts,
-// pulling it with the player from any cell beside it, the cells of blocked standing for walls;
-// -1 when it cannot get there.
-std::int32_t PackingOrder::pullOutMoves(std::int32_t goal,
-                                        const std::vector<std::uint8_t>& blocked) {
+// The moves (walk steps and pulls) that bring the box on goal to a cell where a box starts (or,
+// with anyCell, to any cell off the goals), pulling it with the player from any cell beside it,
+// the cells of blocked standing for walls; -1 when it cannot get there.
+std::int32_t PackingOrder::pullOutMoves(std::int32_t goal, const std::vector<std::uint8_t>& blocked,
+                                        bool anyCell) {
     if (startBox_[static_cast<std::size_t>(goal)] != 0) {
         return 0;
     }
+    const auto isTarget = [&](std::int32_t floor) {
+        return startBox_[static_cast<std::size_t>(floor)] != 0 ||
+               (anyCell && !level_.isGoalFloor(floor));
+    };
     const auto floors = static_cast<std::size_t>(level_.floorCount);
     if (++stamp_ == 0) {
         std::fill(seen_.begin(), seen_.end(), 0);
@@ -101,7 +111,7 @@ std::int32_t PackingOrder::pullOutMoves(std::int32_t goal,
                 visit(box, next); // a walk step
                 if (neighbour(box, dir) == player) {
                     // A pull: the player steps on away from the box, which follows.
-                    if (startBox_[static_cast<std::size_t>(player)] != 0) {
+                    if (isTarget(player)) {
                         return moves;
                     }
                     visit(player, next);
@@ -188,6 +198,15 @@ void PackingOrder::measureNextPushes() {
     }
 }
 
+std::int32_t PackingOrder::nextOf(const std::uint64_t* key, std::int32_t group) const {
+    const std::size_t end = groupEnds_[static_cast<std::size_t>(group)];
+    std::size_t next      = group == 0 ? 0 : groupEnds_[static_cast<std::size_t>(group) - 1];
+    while (next < end && level_.hasBox(key, order_[next])) {
+        ++next;
+    }
+    return next < end ? static_cast<std::int32_t>(next) : -1;
+}
+
 PackingOrder::Guide PackingOrder::guide(const std::uint64_t* key) const {
     const auto floors     = static_cast<std::size_t>(level_.floorCount);
     std::int32_t packed   = 0;
@@ -210,7 +229,10 @@ PackingOrder::Guide PackingOrder::guide(const std::uint64_t* key) const {
     if (packed == goalCount()) {
         return Guide{packed, 0};
     }
-    return Guide{packed, nearest == NO_PATH ? BLOCKED : static_cast<std::int32_t>(nearest)};
+    return Guide{
+        packed,
+        nearest == NO_PATH ? BLOCKED : static_cast<std::int32_t>(nearest),
+    };
 }
 
 std::uint64_t PackingOrder::memoryBytes() const {

@@ -15,8 +15,10 @@ namespace goalbox {
 // door closes the way to those behind it. The order is worked out backward from the full room:
 // with every goal holding a box, the box that can be pulled out the most easily (back to a cell
 // where a box starts, the other goals' boxes staying) is the one filled last; it is taken away,
-// and so on until every goal has its place. Where a box cannot be pulled out (the way is closed
-// whatever the order), the level gets no order.
+// and so on until every goal has its place. Where no box left can be pulled back to a start
+// cell, boxes may have to be moved in turns (one parked while another passes), and the box that
+// comes off the goals the most easily, to any cell, is taken instead; where none can come off
+// at all, the level gets no order.
 //
 // Goals next to each other make a group (a room of goals), which keeps the order among its
 // goals; goals apart from each other can be filled in any order. The guide counts the goals
@@ -31,6 +33,7 @@ class PackingOrder {
     // Whether the level has an order (as many boxes as goals, each goal pulled out in turn).
     bool usable() const { return usable_; }
     std::int32_t goalCount() const { return static_cast<std::int32_t>(order_.size()); }
+    std::int32_t groupCount() const { return static_cast<std::int32_t>(groupEnds_.size()); }
 
     struct Guide {
         std::int32_t packed;     // goals filled in the order's prefix
@@ -41,12 +44,24 @@ class PackingOrder {
     // The order, first goal first, as floor cells (for tests).
     const std::vector<std::int32_t>& order() const { return order_; }
 
+    // The place in the order of the group's first goal without a box in key; -1 when every
+    // goal of the group has one.
+    std::int32_t nextOf(const std::uint64_t* key, std::int32_t group) const;
+    // The goal at place k of the order, and the pushes from floor cell floor onto it with the
+    // goals before it in its group as walls (NO_PATH where there is no way).
+    std::int32_t goalAt(std::int32_t k) const { return order_[static_cast<std::size_t>(k)]; }
+    std::int32_t pushesTo(std::int32_t k, std::int32_t floor) const {
+        return nextPushes_[static_cast<std::size_t>(k) *
+                               static_cast<std::size_t>(level_.floorCount) +
+                           static_cast<std::size_t>(floor)];
+    }
+    static constexpr std::int32_t NO_PATH = 0xFFFF;
+
     std::uint64_t memoryBytes() const;
 
   private:
-    static constexpr std::uint16_t NO_PATH = 0xFFFF;
-
-    std::int32_t pullOutMoves(std::int32_t goal, const std::vector<std::uint8_t>& blocked);
+    std::int32_t pullOutMoves(std::int32_t goal, const std::vector<std::uint8_t>& blocked,
+                              bool anyCell);
     void groupByRooms();
     void measureNextPushes();
     std::int32_t neighbour(std::int32_t floor, std::int32_t dir) const {
