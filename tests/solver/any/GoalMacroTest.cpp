@@ -25,8 +25,8 @@ CellIndex at(std::int32_t row, std::int32_t column) {
 
 // A room above a dead-end corridor of two goals; row 2 is the line given.
 Board roomWith(const std::string& row2) {
-    return test::boardFromRows({"#########", "#@      #", row2, "#   $   #", "####.####",
-                                "   #.#", "   ###"});
+    return test::boardFromRows(
+        {"#########", "#@      #", row2, "#   $   #", "####.####", "   #.#", "   ###"});
 }
 
 TEST(GoalMacro, BringsABoxOntoTheNextGoalOnlyWhereTheWayIsOpen) {
