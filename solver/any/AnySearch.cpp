@@ -104,51 +104,54 @@ bool AnySearch::add(std::uint32_t entry, const std::uint64_t* key, std::int32_t 
     return false;
 }
 
-bool AnySearch::pushed(const Push& push) {
-    std::copy(parentKey_.begin(), parentKey_.end(), childKey_.begin());
-    level_.applyPush(childKey_.data(), push.from, push.to);
-    if (isDeadAfterPush(push, childKey_.data())) {
+bool AnySearch::settle(const Push& push, std::uint64_t* key) {
+    if (isDeadAfterPush(push, key)) {
         return false;
     }
     const std::int32_t from = level_.floorIndex[static_cast<std::size_t>(push.from)];
-    level_.setPlayer(
-        childKey_.data(),
-        level_.floorCells[static_cast<std::size_t>(corrals_.measureArea(childKey_.data(), from))]);
+    level_.setPlayer(key,
+                     level_.floorCells[static_cast<std::size_t>(corrals_.measureArea(key, from))]);
     return true;
 }
 
-bool AnySearch::advised(std::int32_t* box) {
+bool AnySearch::pushed(const Push& push) {
+    std::copy(parentKey_.begin(), parentKey_.end(), childKey_.begin());
+    level_.applyPush(childKey_.data(), push.from, push.to);
+    return settle(push, childKey_.data());
+}
+
+bool AnySearch::advised(GoalMove& move) {
     const std::int32_t player = level_.playerFloor(parentKey_.data());
     if (player == NO_FLOOR) {
         return false;
     }
-    macroStart_ = static_cast<std::uint32_t>(macroSteps_.size());
-    macroGoal_  = macro_.advise(parentKey_.data(), player, box, macroSteps_, &macroPlayer_);
-    if (macroGoal_ == NO_FLOOR) {
+    move.begin        = static_cast<std::uint32_t>(macroSteps_.size());
+    std::int32_t last = NO_FLOOR;
+    move.goal         = macro_.advise(parentKey_.data(), player, &move.box, macroSteps_, &last);
+    if (move.goal == NO_FLOOR) {
         return false;
     }
     std::copy(parentKey_.begin(), parentKey_.end(), macroKey_.begin());
-    const CellIndex goal = level_.floorCells[static_cast<std::size_t>(macroGoal_)];
-    const CellIndex last = level_.floorCells[static_cast<std::size_t>(macroPlayer_)];
-    level_.applyPush(macroKey_.data(), level_.floorCells[static_cast<std::size_t>(*box)], goal);
-    if (isDeadAfterPush(Push{last, goal, DIR_RIGHT, 0}, macroKey_.data())) {
-        macroSteps_.resize(macroStart_);
+    const CellIndex goal = level_.floorCells[static_cast<std::size_t>(move.goal)];
+    level_.applyPush(macroKey_.data(), level_.floorCells[static_cast<std::size_t>(move.box)], goal);
+    // The player ends on the cell the box left last.
+    const Push lastPush{level_.floorCells[static_cast<std::size_t>(last)], goal, DIR_RIGHT, 0};
+    if (!settle(lastPush, macroKey_.data())) {
+        macroSteps_.resize(move.begin);
         return false;
     }
-    level_.setPlayer(macroKey_.data(), level_.floorCells[static_cast<std::size_t>(
-                                           corrals_.measureArea(macroKey_.data(), macroPlayer_))]);
     return true;
 }
 
-bool AnySearch::addMacro(std::uint32_t entry, std::int32_t from) {
+bool AnySearch::addMacro(std::uint32_t entry, const GoalMove& move) {
     const std::uint32_t next = store_.size();
     const auto pushes        = static_cast<std::uint16_t>(
-        std::min<std::size_t>(pushes_[entry] + macroSteps_.size() - macroStart_, 0xFFFF));
-    const bool solved = add(entry, macroKey_.data(), from, macroGoal_, pushes);
+        std::min<std::size_t>(pushes_[entry] + macroSteps_.size() - move.begin, 0xFFFF));
+    const bool solved = add(entry, macroKey_.data(), move.box, move.goal, pushes);
     if (store_.size() > next) {
-        macroEntries_.emplace_back(next, macroStart_);
+        macroEntries_.emplace_back(next, move.begin);
     } else {
-        macroSteps_.resize(macroStart_);
+        macroSteps_.resize(move.begin);
     }
     return solved;
 }
@@ -175,11 +178,8 @@ bool AnySearch::expand(std::uint32_t entry, bool trapped) {
             return true;
         }
     }
-    std::int32_t box = NO_FLOOR;
-    if (settings_.advice && !generated_.empty() && advised(&box) && addMacro(entry, box)) {
-        return true;
-    }
-    return false;
+    GoalMove move;
+    return settings_.advice && !generated_.empty() && advised(move) && addMacro(entry, move);
 }
 
 void AnySearch::route(std::uint32_t solved, std::vector<SolutionStep>& pushes) const {

@@ -83,15 +83,23 @@ class AnySearch {
     // has no goal assignment; Corrals::measureArea of key came last. True when key is solved.
     bool add(std::uint32_t entry, const std::uint64_t* key, std::int32_t from, std::int32_t to,
              std::uint16_t pushes);
-    // The position after push, in childKey_, with its player on the lowest cell of its area;
-    // false when it is dead.
+    // Whether the position of key after push is dead (the player on the cell the box left);
+    // where it is not, puts its player on the lowest cell of its area.
+    bool settle(const Push& push, std::uint64_t* key);
+    // The position after push, in childKey_ (see settle); false when it is dead.
     bool pushed(const Push& push);
-    // Adds the position of the goal move found last (macroKey_, reached by the pushes of
-    // macroSteps_ from macroStart_ on), whose box left floor cell from (see add).
-    bool addMacro(std::uint32_t entry, std::int32_t from);
-    // The position of entry's key (parentKey_) after GoalMacro::advise into macroKey_, the box
-    // that moved in *box; false for none or a dead one.
-    bool advised(std::int32_t* box);
+    // A goal move (GoalMacro): the box that left floor cell box for floor cell goal by the
+    // pushes of macroSteps_ from begin on.
+    struct GoalMove {
+        std::int32_t box    = NO_FLOOR;
+        std::int32_t goal   = NO_FLOOR;
+        std::uint32_t begin = 0;
+    };
+    // The goal move from the position of entry's key (parentKey_) into move and the position
+    // after it into macroKey_ (see settle); false for none or a dead one.
+    bool advised(GoalMove& move);
+    // Adds the position after move, macroKey_ (see add).
+    bool addMacro(std::uint32_t entry, const GoalMove& move);
     void route(std::uint32_t solved, std::vector<SolutionStep>& pushes) const;
     std::uint64_t memoryBytes() const;
 
@@ -117,15 +125,12 @@ class AnySearch {
     // its pushes begin in macroSteps_; they end where the next begin.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> macroEntries_;
     std::vector<SolutionStep> macroSteps_;
-    std::uint32_t macroStart_ = 0; // where the pushes of the macro found last begin
 
     // Working arrays.
     std::vector<Push> generated_;
     std::vector<std::uint64_t> parentKey_;
     std::vector<std::uint64_t> childKey_;
     std::vector<std::uint64_t> macroKey_;
-    std::int32_t macroGoal_   = NO_FLOOR;
-    std::int32_t macroPlayer_ = NO_FLOOR;
 };
 
 } // namespace goalbox

@@ -28,8 +28,10 @@ std::int32_t GoalMacro::advise(const std::uint64_t* key, std::int32_t player, st
                 candidates_.emplace_back(pushes, floor);
             }
         });
-        std::sort(candidates_.begin(), candidates_.end());
         const std::size_t tries = std::min(candidates_.size(), ADVICE_BOXES);
+        std::partial_sort(candidates_.begin(),
+                          candidates_.begin() + static_cast<std::ptrdiff_t>(tries),
+                          candidates_.end());
         for (std::size_t c = 0; c < tries; ++c) {
             if (bring(key, candidates_[c].second, player, k, steps, lastPlayer)) {
                 *box = candidates_[c].second;

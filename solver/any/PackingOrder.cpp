@@ -211,28 +211,24 @@ PackingOrder::Guide PackingOrder::guide(const std::uint64_t* key) const {
     const auto floors     = static_cast<std::size_t>(level_.floorCount);
     std::int32_t packed   = 0;
     std::uint16_t nearest = NO_PATH;
-    std::size_t begin     = 0;
-    for (const std::size_t end : groupEnds_) {
-        std::size_t next = begin;
-        while (next < end && level_.hasBox(key, order_[next])) {
-            ++next;
+    for (std::int32_t group = 0; group < groupCount(); ++group) {
+        const std::size_t begin = group == 0 ? 0 : groupEnds_[static_cast<std::size_t>(group) - 1];
+        const std::int32_t next = nextOf(key, group);
+        if (next == -1) {
+            packed +=
+                static_cast<std::int32_t>(groupEnds_[static_cast<std::size_t>(group)] - begin);
+            continue;
         }
-        packed += static_cast<std::int32_t>(next - begin);
-        if (next < end) {
-            // The boxes of the group's prefix stand on walls of this table: NO_PATH.
-            const std::uint16_t* pushes = &nextPushes_[next * floors];
-            level_.forEachBox(
-                key, [&](std::int32_t floor) { nearest = std::min(nearest, pushes[floor]); });
-        }
-        begin = end;
+        packed += next - static_cast<std::int32_t>(begin);
+        // The boxes of the group's prefix stand on walls of this table: NO_PATH.
+        const std::uint16_t* pushes = &nextPushes_[static_cast<std::size_t>(next) * floors];
+        level_.forEachBox(key,
+                          [&](std::int32_t floor) { nearest = std::min(nearest, pushes[floor]); });
     }
     if (packed == goalCount()) {
         return Guide{packed, 0};
     }
-    return Guide{
-        packed,
-        nearest == NO_PATH ? BLOCKED : static_cast<std::int32_t>(nearest),
-    };
+    return Guide{packed, nearest == NO_PATH ? BLOCKED : static_cast<std::int32_t>(nearest)};
 }
 
 std::uint64_t PackingOrder::memoryBytes() const {
