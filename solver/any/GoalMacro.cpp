@@ -57,10 +57,8 @@ bool GoalMacro::bring(const std::uint64_t* key, std::int32_t box, std::int32_t p
         if (states_.size() > STATE_LIMIT) {
             return false;
         }
-        const State state = states_[head];
-        level_.addBox(key_.data(), state.box);
-        area_.measureArea(key_.data(), state.player);
-        level_.removeBox(key_.data(), state.box);
+        const State state    = states_[head];
+        bool measured        = false;
         const CellIndex cell = level_.floorCells[static_cast<std::size_t>(state.box)];
         for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
             if (!level_.isPushable(cell, dir)) {
@@ -69,18 +67,27 @@ bool GoalMacro::bring(const std::uint64_t* key, std::int32_t box, std::int32_t p
             const std::int32_t to = level_.floorNeighbour(state.box, dir);
             const std::int32_t stand =
                 level_.floorIndex[static_cast<std::size_t>(cell - level_.dirOffset[dir])];
-            if (to == NO_FLOOR || stand == NO_FLOOR || level_.hasBox(key_.data(), to) ||
-                !area_.inArea(stand)) {
+            if (to == NO_FLOOR || stand == NO_FLOOR || level_.hasBox(key_.data(), to)) {
                 continue;
             }
             const std::int32_t pushes = order_.pushesTo(k, to);
-            if (pushes == PackingOrder::NO_PATH) {
-                continue;
-            }
             std::uint32_t& mark =
                 seen_[static_cast<std::size_t>(to) * DIR_COUNT + static_cast<std::size_t>(dir)];
-            if (mark == stamp_) {
+            if (pushes == PackingOrder::NO_PATH || mark == stamp_) {
                 continue;
+            }
+            // The player stands behind the box after a push; other stand cells need its area,
+            // measured once per state and only where a push is still worth trying.
+            if (stand != state.player) {
+                if (!measured) {
+                    level_.addBox(key_.data(), state.box);
+                    area_.measureArea(key_.data(), state.player);
+                    level_.removeBox(key_.data(), state.box);
+                    measured = true;
+                }
+                if (!area_.inArea(stand)) {
+                    continue;
+                }
             }
             mark = stamp_;
             states_.push_back(State{to, state.box, static_cast<std::int32_t>(head), dir});
