@@ -208,9 +208,11 @@ std::int32_t PackingOrder::nextOf(const std::uint64_t* key, std::int32_t group) 
 }
 
 PackingOrder::Guide PackingOrder::guide(const std::uint64_t* key) const {
-    const auto floors     = static_cast<std::size_t>(level_.floorCount);
-    std::int32_t packed   = 0;
-    std::uint16_t nearest = NO_PATH;
+    const auto floors       = static_cast<std::size_t>(level_.floorCount);
+    std::int32_t packed     = 0;
+    std::uint16_t nearest   = NO_PATH;
+    std::int32_t nearestBox = NO_FLOOR;
+    std::int32_t nearestK   = -1;
     for (std::int32_t group = 0; group < groupCount(); ++group) {
         const std::size_t begin = group == 0 ? 0 : groupEnds_[static_cast<std::size_t>(group) - 1];
         const std::int32_t next = nextOf(key, group);
@@ -222,13 +224,46 @@ PackingOrder::Guide PackingOrder::guide(const std::uint64_t* key) const {
         packed += next - static_cast<std::int32_t>(begin);
         // The boxes of the group's prefix stand on walls of this table: NO_PATH.
         const std::uint16_t* pushes = &nextPushes_[static_cast<std::size_t>(next) * floors];
-        level_.forEachBox(key,
-                          [&](std::int32_t floor) { nearest = std::min(nearest, pushes[floor]); });
+        level_.forEachBox(key, [&](std::int32_t floor) {
+            if (pushes[floor] < nearest) {
+                nearest    = pushes[floor];
+                nearestBox = floor;
+                nearestK   = next;
+            }
+        });
     }
     if (packed == goalCount()) {
-        return Guide{packed, 0};
+        return Guide{packed, 0, 0};
     }
-    return Guide{packed, nearest == NO_PATH ? BLOCKED : static_cast<std::int32_t>(nearest)};
+    if (nearest == NO_PATH) {
+        return Guide{packed, BLOCKED, 0};
+    }
+    return Guide{packed, static_cast<std::int32_t>(nearest),
+                 obstaclesOnWay(key, nearestBox, nearestK)};
+}
+
+std::int32_t PackingOrder::obstaclesOnWay(const std::uint64_t* key, std::int32_t box,
+                                          std::int32_t k) const {
+    std::int32_t obstacles = 0;
+    for (std::int32_t at = box; pushesTo(k, at) > 0;) {
+        const std::int32_t left = pushesTo(k, at);
+        std::int32_t step       = NO_FLOOR;
+        for (std::int32_t dir = 0; dir < DIR_COUNT && step == NO_FLOOR; ++dir) {
+            const std::int32_t to = neighbour(at, dir);
+            if (to != NO_FLOOR && pushesTo(k, to) == left - 1 &&
+                level_.isPushable(level_.floorCells[static_cast<std::size_t>(at)], dir)) {
+                step                     = to;
+                const std::int32_t stand = neighbour(at, DIR_COUNT - 1 - dir);
+                obstacles += (level_.hasBox(key, to) ? 1 : 0) +
+                             (stand != box && level_.hasBox(key, stand) ? 1 : 0);
+            }
+        }
+        if (step == NO_FLOOR) {
+            break;
+        }
+        at = step;
+    }
+    return obstacles;
 }
 
 std::uint64_t PackingOrder::memoryBytes() const {

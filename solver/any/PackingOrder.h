@@ -23,7 +23,9 @@ namespace goalbox {
 // Goals next to each other make a group (a room of goals), which keeps the order among its
 // goals; goals apart from each other can be filled in any order. The guide counts the goals
 // filled in the prefixes of the groups' orders (packed) and the pushes that bring the nearest
-// box onto the next goal of some group, the goals of its prefix standing for walls.
+// box onto the next goal of some group, the goals of its prefix standing for walls, and the other
+// boxes in that box's way: a box nearest by the table is often walled in by others, which must
+// move aside first.
 class PackingOrder {
   public:
     static constexpr std::int32_t BLOCKED = INT32_MAX;
@@ -38,6 +40,9 @@ class PackingOrder {
     struct Guide {
         std::int32_t packed;     // goals filled in the order's prefix
         std::int32_t nextPushes; // pushes of the nearest box to the next goal, or BLOCKED
+        // Boxes on the cells that the nearest box and the player pushing it pass on one shortest
+        // way of the table.
+        std::int32_t obstacles;
     };
     Guide guide(const std::uint64_t* key) const;
 
@@ -60,6 +65,7 @@ class PackingOrder {
     std::uint64_t memoryBytes() const;
 
   private:
+    std::int32_t obstaclesOnWay(const std::uint64_t* key, std::int32_t box, std::int32_t k) const;
     std::int32_t pullOutMoves(std::int32_t goal, const std::vector<std::uint8_t>& blocked,
                               bool anyCell);
     void groupByRooms();

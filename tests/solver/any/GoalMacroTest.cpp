@@ -1,6 +1,6 @@
-// The packing order of a room with one door, and the goal move that follows it: a box is brought
-// onto the next goal by pushes that the board accepts, and only where the way is open with the
-// other boxes staying.
+// The packing order of a room with one door, its guide, and the goal move that follows it: a box
+// is brought onto the next goal by pushes that the board accepts, and only where the way is open
+// with the other boxes staying.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -40,6 +40,9 @@ TEST(GoalMacro, BringsABoxOntoTheNextGoalOnlyWhereTheWayIsOpen) {
         const std::int32_t back = level.floorIndex[static_cast<std::size_t>(at(5, 4))];
         const std::int32_t door = level.floorIndex[static_cast<std::size_t>(at(4, 4))];
         EXPECT_EQ(order.order(), (std::vector<std::int32_t>{back, door}));
+        // The upper box stands where the player must push the lower one down from.
+        EXPECT_EQ(order.guide(key.data()).nextPushes, 2);
+        EXPECT_EQ(order.guide(key.data()).obstacles, 1);
         GoalMacro macro(level, order, board.boxCount);
         std::vector<SolutionStep> steps;
         std::int32_t box  = NO_FLOOR;
@@ -53,6 +56,7 @@ TEST(GoalMacro, BringsABoxOntoTheNextGoalOnlyWhereTheWayIsOpen) {
     const StaticLevel level(board);
     const std::vector<std::uint64_t> key = level.keyOf(board);
     const PackingOrder order(level, key.data(), board.boxCount);
+    EXPECT_EQ(order.guide(key.data()).obstacles, 0);
     GoalMacro macro(level, order, board.boxCount);
     std::vector<SolutionStep> steps;
     std::int32_t box  = NO_FLOOR;
