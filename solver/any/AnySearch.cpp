@@ -66,7 +66,9 @@ void AnySearch::queue(std::uint32_t entry, const std::uint64_t* key, std::int32_
             std::int64_t{guide.nextPushes == PackingOrder::BLOCKED ? settings_.blockedPenalty
                                                                    : guide.nextPushes} *
             settings_.nextWeight;
-        priority += std::int64_t{guide.obstacles} * settings_.obstacleWeight;
+        if (settings_.obstacleWeight != 0) {
+            priority += std::int64_t{order_.obstacles(key, guide)} * settings_.obstacleWeight;
+        }
         if (settings_.featureCells) {
             cell = static_cast<std::size_t>(guide.packed) * CORRAL_CELLS;
         } else {

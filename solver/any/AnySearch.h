@@ -32,7 +32,7 @@ struct AnySettings {
     std::int32_t nextWeight     = 1;
     std::int32_t pathWeight     = 0;
     std::int32_t blockedPenalty = 100;
-    // The weight of the boxes in that box's way (PackingOrder::Guide::obstacles).
+    // The weight of the boxes in that box's way (PackingOrder::obstacles).
     std::int32_t obstacleWeight = 0;
     // Cells of the queue by the goals packed and the corrals (see FeatureQueue); otherwise one
     // cell, and each goal packed lowers the priority by packedWeight.

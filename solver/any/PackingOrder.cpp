@@ -200,7 +200,7 @@ void PackingOrder::measureNextPushes() {
 
 std::int32_t PackingOrder::nextOf(const std::uint64_t* key, std::int32_t group) const {
     const std::size_t end = groupEnds_[static_cast<std::size_t>(group)];
-    std::size_t next      = group == 0 ? 0 : groupEnds_[static_cast<std::size_t>(group) - 1];
+    std::size_t next      = groupBegin(group);
     while (next < end && level_.hasBox(key, order_[next])) {
         ++next;
     }
@@ -208,44 +208,44 @@ std::int32_t PackingOrder::nextOf(const std::uint64_t* key, std::int32_t group) 
 }
 
 PackingOrder::Guide PackingOrder::guide(const std::uint64_t* key) const {
-    const auto floors       = static_cast<std::size_t>(level_.floorCount);
-    std::int32_t packed     = 0;
-    std::uint16_t nearest   = NO_PATH;
-    std::int32_t nearestBox = NO_FLOOR;
-    std::int32_t nearestK   = -1;
+    const auto floors     = static_cast<std::size_t>(level_.floorCount);
+    std::uint16_t nearest = NO_PATH;
+    Guide guide{0, BLOCKED, NO_FLOOR, -1};
     for (std::int32_t group = 0; group < groupCount(); ++group) {
-        const std::size_t begin = group == 0 ? 0 : groupEnds_[static_cast<std::size_t>(group) - 1];
+        const auto begin        = static_cast<std::int32_t>(groupBegin(group));
         const std::int32_t next = nextOf(key, group);
         if (next == -1) {
-            packed +=
-                static_cast<std::int32_t>(groupEnds_[static_cast<std::size_t>(group)] - begin);
+            guide.packed +=
+                static_cast<std::int32_t>(groupEnds_[static_cast<std::size_t>(group)]) - begin;
             continue;
         }
-        packed += next - static_cast<std::int32_t>(begin);
+        guide.packed += next - begin;
         // The boxes of the group's prefix stand on walls of this table: NO_PATH.
         const std::uint16_t* pushes = &nextPushes_[static_cast<std::size_t>(next) * floors];
         level_.forEachBox(key, [&](std::int32_t floor) {
             if (pushes[floor] < nearest) {
                 nearest    = pushes[floor];
-                nearestBox = floor;
-                nearestK   = next;
+                guide.box  = floor;
+                guide.next = next;
             }
         });
     }
-    if (packed == goalCount()) {
-        return Guide{packed, 0, 0};
+    if (guide.packed == goalCount()) {
+        return Guide{guide.packed, 0, NO_FLOOR, -1};
     }
-    if (nearest == NO_PATH) {
-        return Guide{packed, BLOCKED, 0};
+    if (nearest != NO_PATH) {
+        guide.nextPushes = static_cast<std::int32_t>(nearest);
     }
-    return Guide{packed, static_cast<std::int32_t>(nearest),
-                 obstaclesOnWay(key, nearestBox, nearestK)};
+    return guide;
 }
 
-std::int32_t PackingOrder::obstaclesOnWay(const std::uint64_t* key, std::int32_t box,
-                                          std::int32_t k) const {
+std::int32_t PackingOrder::obstacles(const std::uint64_t* key, const Guide& guide) const {
+    if (guide.box == NO_FLOOR) {
+        return 0;
+    }
+    const std::int32_t k   = guide.next;
     std::int32_t obstacles = 0;
-    for (std::int32_t at = box; pushesTo(k, at) > 0;) {
+    for (std::int32_t at = guide.box; pushesTo(k, at) > 0;) {
         const std::int32_t left = pushesTo(k, at);
         std::int32_t step       = NO_FLOOR;
         for (std::int32_t dir = 0; dir < DIR_COUNT && step == NO_FLOOR; ++dir) {
@@ -255,7 +255,7 @@ std::int32_t PackingOrder::obstaclesOnWay(const std::uint64_t* key, std::int32_t
                 step                     = to;
                 const std::int32_t stand = neighbour(at, DIR_COUNT - 1 - dir);
                 obstacles += (level_.hasBox(key, to) ? 1 : 0) +
-                             (stand != box && level_.hasBox(key, stand) ? 1 : 0);
+                             (stand != guide.box && level_.hasBox(key, stand) ? 1 : 0);
             }
         }
         if (step == NO_FLOOR) {

@@ -40,11 +40,13 @@ class PackingOrder {
     struct Guide {
         std::int32_t packed;     // goals filled in the order's prefix
         std::int32_t nextPushes; // pushes of the nearest box to the next goal, or BLOCKED
-        // Boxes on the cells that the nearest box and the player pushing it pass on one shortest
-        // way of the table.
-        std::int32_t obstacles;
+        std::int32_t box;        // that box's floor cell, NO_FLOOR where there is none
+        std::int32_t next;       // the place in the order of its goal
     };
     Guide guide(const std::uint64_t* key) const;
+    // The boxes of key on the cells that the guide's box and the player pushing it pass on one
+    // shortest way of the table; 0 where the guide has no box.
+    std::int32_t obstacles(const std::uint64_t* key, const Guide& guide) const;
 
     // The order, first goal first, as floor cells (for tests).
     const std::vector<std::int32_t>& order() const { return order_; }
@@ -65,7 +67,9 @@ class PackingOrder {
     std::uint64_t memoryBytes() const;
 
   private:
-    std::int32_t obstaclesOnWay(const std::uint64_t* key, std::int32_t box, std::int32_t k) const;
+    std::size_t groupBegin(std::int32_t group) const {
+        return group == 0 ? 0 : groupEnds_[static_cast<std::size_t>(group) - 1];
+    }
     std::int32_t pullOutMoves(std::int32_t goal, const std::vector<std::uint8_t>& blocked,
                               bool anyCell);
     void groupByRooms();

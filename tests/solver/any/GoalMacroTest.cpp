@@ -42,7 +42,7 @@ TEST(GoalMacro, BringsABoxOntoTheNextGoalOnlyWhereTheWayIsOpen) {
         EXPECT_EQ(order.order(), (std::vector<std::int32_t>{back, door}));
         // The upper box stands where the player must push the lower one down from.
         EXPECT_EQ(order.guide(key.data()).nextPushes, 2);
-        EXPECT_EQ(order.guide(key.data()).obstacles, 1);
+        EXPECT_EQ(order.obstacles(key.data(), order.guide(key.data())), 1);
         GoalMacro macro(level, order, board.boxCount);
         std::vector<SolutionStep> steps;
         std::int32_t box  = NO_FLOOR;
@@ -56,7 +56,7 @@ TEST(GoalMacro, BringsABoxOntoTheNextGoalOnlyWhereTheWayIsOpen) {
     const StaticLevel level(board);
     const std::vector<std::uint64_t> key = level.keyOf(board);
     const PackingOrder order(level, key.data(), board.boxCount);
-    EXPECT_EQ(order.guide(key.data()).obstacles, 0);
+    EXPECT_EQ(order.obstacles(key.data(), order.guide(key.data())), 0);
     GoalMacro macro(level, order, board.boxCount);
     std::vector<SolutionStep> steps;
     std::int32_t box  = NO_FLOOR;
