@@ -6,7 +6,7 @@
 namespace goalbox {
 
 GoalMacro::GoalMacro(const StaticLevel& level, const PackingOrder& order, std::int32_t boxCount)
-    : level_(level), order_(order), area_(level, boxCount),
+    : level_(level), order_(order), area_(level, boxCount), startArea_(level, boxCount),
       key_(static_cast<std::size_t>(level.keyWords)),
       seen_(static_cast<std::size_t>(level.floorCount) * DIR_COUNT, 0) {}
 
@@ -15,6 +15,7 @@ std::int32_t GoalMacro::advise(const std::uint64_t* key, std::int32_t player, st
     if (!order_.usable()) {
         return NO_FLOOR;
     }
+    startMeasured_ = false;
     for (std::int32_t group = 0; group < order_.groupCount(); ++group) {
         const std::int32_t k = order_.nextOf(key, group);
         if (k == -1) {
@@ -80,12 +81,10 @@ bool GoalMacro::bring(const std::uint64_t* key, std::int32_t box, std::int32_t p
             // measured once per state and only where a push is still worth trying.
             if (stand != state.player) {
                 if (!measured) {
-                    level_.addBox(key_.data(), state.box);
-                    area_.measureArea(key_.data(), state.player);
-                    level_.removeBox(key_.data(), state.box);
+                    measureArea(key, state, head == 0);
                     measured = true;
                 }
-                if (!area_.inArea(stand)) {
+                if (!(head == 0 ? startArea_ : area_).inArea(stand)) {
                     continue;
                 }
             }
@@ -115,9 +114,21 @@ bool GoalMacro::bring(const std::uint64_t* key, std::int32_t box, std::int32_t p
     return true;
 }
 
+void GoalMacro::measureArea(const std::uint64_t* key, const State& state, bool first) {
+    if (!first) {
+        level_.addBox(key_.data(), state.box);
+        area_.measureArea(key_.data(), state.player);
+        level_.removeBox(key_.data(), state.box);
+    } else if (!startMeasured_) {
+        startArea_.measureArea(key, state.player);
+        startMeasured_ = true;
+    }
+}
+
 std::uint64_t GoalMacro::memoryBytes() const {
-    return area_.memoryBytes() + key_.capacity() * sizeof(std::uint64_t) +
-           states_.capacity() * sizeof(State) + candidates_.capacity() * sizeof(candidates_[0]) +
+    return area_.memoryBytes() + startArea_.memoryBytes() +
+           key_.capacity() * sizeof(std::uint64_t) + states_.capacity() * sizeof(State) +
+           candidates_.capacity() * sizeof(candidates_[0]) +
            seen_.capacity() * sizeof(std::uint32_t);
 }
 

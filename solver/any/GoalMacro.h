@@ -48,9 +48,15 @@ class GoalMacro {
         std::int32_t dir;    // of the push that led here
     };
 
+    // The player's area in state into area_; for the first state of bring (first), the
+    // position advised itself, into startArea_, measured once for all the boxes tried.
+    void measureArea(const std::uint64_t* key, const State& state, bool first);
+
     const StaticLevel& level_;
     const PackingOrder& order_;
     Corrals area_;
+    Corrals startArea_;
+    bool startMeasured_ = false;
     std::vector<std::uint64_t> key_;
     std::vector<State> states_;
     std::vector<std::pair<std::int32_t, std::int32_t>> candidates_; // pushes, floor cell
