@@ -129,6 +129,7 @@ struct LevelFigures {
     bool capped      = false;
     bool outOfMemory = false;
     bool replayOk    = true;
+    bool loaded      = true; // false when the level file could not be read as a level
     std::vector<SolutionStep> solution;
     std::int32_t knownSteps = -1; // the length of a known solution, from the level file
 
@@ -300,6 +301,7 @@ LevelFigures runLevel(const std::filesystem::path& path, const Options& options,
     figures.knownSteps = knownSolutionSteps(path);
     Board board;
     if (board.load(path.string()) != goalbox::LOAD_OK) {
+        figures.loaded   = false;
         figures.replayOk = false;
         return figures;
     }
@@ -338,7 +340,10 @@ void printLevel(int width, const std::string& label, const LevelFigures& f,
     if (f.result != -1) {
         std::printf("steps %5d  pushes %4d", f.result, f.stats.solutionPushes);
     } else {
-        const char* what = f.outOfMemory ? "memory" : f.capped ? "capped" : "unsolvable";
+        const char* what = !f.loaded       ? "not a level"
+                           : f.outOfMemory ? "memory"
+                           : f.capped      ? "capped"
+                                           : "unsolvable";
         std::printf("%-25s", what);
     }
     std::printf("  nodes %10llu  states %10llu  passes %5d  B/pos %5.1f  ms %10.1f",
