@@ -59,7 +59,7 @@ bool GoalMacro::bring(const std::uint64_t* key, std::int32_t box, std::int32_t p
             return false;
         }
         const State state    = states_[head];
-        bool measured        = false;
+        const Corrals* area  = nullptr; // the player's area in state, once measured
         const CellIndex cell = level_.floorCells[static_cast<std::size_t>(state.box)];
         for (std::int32_t dir = 0; dir < DIR_COUNT; ++dir) {
             if (!level_.isPushable(cell, dir)) {
@@ -80,11 +80,10 @@ bool GoalMacro::bring(const std::uint64_t* key, std::int32_t box, std::int32_t p
             // The player stands behind the box after a push; other stand cells need its area,
             // measured once per state and only where a push is still worth trying.
             if (stand != state.player) {
-                if (!measured) {
-                    measureArea(key, state, head == 0);
-                    measured = true;
+                if (area == nullptr) {
+                    area = &measureArea(key, state, head == 0);
                 }
-                if (!(head == 0 ? startArea_ : area_).inArea(stand)) {
+                if (!area->inArea(stand)) {
                     continue;
                 }
             }
@@ -114,15 +113,18 @@ bool GoalMacro::bring(const std::uint64_t* key, std::int32_t box, std::int32_t p
     return true;
 }
 
-void GoalMacro::measureArea(const std::uint64_t* key, const State& state, bool first) {
+const Corrals& GoalMacro::measureArea(const std::uint64_t* key, const State& state, bool first) {
     if (!first) {
         level_.addBox(key_.data(), state.box);
         area_.measureArea(key_.data(), state.player);
         level_.removeBox(key_.data(), state.box);
-    } else if (!startMeasured_) {
+        return area_;
+    }
+    if (!startMeasured_) {
         startArea_.measureArea(key, state.player);
         startMeasured_ = true;
     }
+    return startArea_;
 }
 
 std::uint64_t GoalMacro::memoryBytes() const {

@@ -48,9 +48,9 @@ class GoalMacro {
         std::int32_t dir;    // of the push that led here
     };
 
-    // The player's area in state into area_; for the first state of bring (first), the
-    // position advised itself, into startArea_, measured once for all the boxes tried.
-    void measureArea(const std::uint64_t* key, const State& state, bool first);
+    // The player's area in state, in area_; for the first state of bring (first), the
+    // position advised itself, in startArea_, measured once for all the boxes tried.
+    const Corrals& measureArea(const std::uint64_t* key, const State& state, bool first);
 
     const StaticLevel& level_;
     const PackingOrder& order_;
