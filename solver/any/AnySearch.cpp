@@ -17,12 +17,13 @@ constexpr std::int32_t CORRAL_CELLS = 8;
 } // namespace
 
 AnySearch::AnySearch(const StaticLevel& level, LowerBound& bound, const BoxSubsets& subsets,
-                     const LoneBoxes& loneBoxes, const PackingOrder& order,
+                     const LoneBoxes& loneBoxes, const PackingOrder& order, const EndTable& ends,
                      PushGenerator& generator, SolveControl& control, const AnySettings& settings)
     : level_(level), bound_(bound), subsets_(subsets), loneBoxes_(loneBoxes), order_(order),
-      generator_(generator), control_(control), settings_(settings), frozenBoxes_(level, bound),
-      corrals_(level, generator.board().boxCount), assignment_(level, bound),
-      corralDeadlocks_(level, bound, loneBoxes, generator.board()), store_(level.keyWords),
+      ends_(ends), generator_(generator), control_(control), settings_(settings),
+      frozenBoxes_(level, bound), corrals_(level, generator.board().boxCount),
+      assignment_(level, bound), corralDeadlocks_(level, bound, loneBoxes, generator.board()),
+      store_(level.keyWords), meetKey_(static_cast<std::size_t>(level.keyWords)),
       macro_(level, order, generator.board().boxCount),
       parentKey_(static_cast<std::size_t>(level.keyWords)),
       childKey_(static_cast<std::size_t>(level.keyWords)),
@@ -99,7 +100,7 @@ bool AnySearch::add(std::uint32_t entry, const std::uint64_t* key, std::int32_t 
     growGently(pushes_);
     parent_.push_back(entry);
     pushes_.push_back(pushes);
-    if (estimate == 0) {
+    if (estimate == 0 || meeting_) {
         solved_ = child;
         return true;
     }
@@ -108,8 +109,19 @@ bool AnySearch::add(std::uint32_t entry, const std::uint64_t* key, std::int32_t 
 }
 
 bool AnySearch::settle(const Push& push, std::uint64_t* key) {
+    meeting_ = false;
     if (isDeadAfterPush(push, key)) {
         return false;
+    }
+    if (ends_.radius() >= 0) {
+        const std::int32_t steps = ends_.bound(key);
+        if (steps == BOUND_DEAD) {
+            return false;
+        }
+        if (steps > 0 && steps <= ends_.radius()) {
+            meeting_ = true;
+            std::copy(key, key + level_.keyWords, meetKey_.begin());
+        }
     }
     const std::int32_t from = level_.floorIndex[static_cast<std::size_t>(push.from)];
     level_.setPlayer(key,
@@ -204,6 +216,30 @@ void AnySearch::route(std::uint32_t solved, std::vector<SolutionStep>& pushes) c
     std::reverse(pushes.begin() + static_cast<std::ptrdiff_t>(before), pushes.end());
 }
 
+void AnySearch::finishByTable(std::vector<SolutionStep>& pushes) {
+    std::int32_t steps = ends_.bound(meetKey_.data());
+    while (steps > 0) {
+        generator_.setPosition(meetKey_.data());
+        generator_.generate(false, generated_);
+        std::int32_t nearest = steps;
+        for (const Push& push : generated_) {
+            std::copy(meetKey_.begin(), meetKey_.end(), childKey_.begin());
+            level_.applyPush(childKey_.data(), push.from, push.to);
+            const std::int32_t after = ends_.bound(childKey_.data());
+            if (after < nearest) {
+                nearest = after;
+                std::copy(childKey_.begin(), childKey_.end(), parentKey_.begin());
+            }
+        }
+        if (nearest == steps) {
+            return; // not for a position the table holds; the replay would refuse the route
+        }
+        pushes.push_back(level_.pushBetween(meetKey_.data(), parentKey_.data()));
+        meetKey_ = parentKey_;
+        steps    = nearest;
+    }
+}
+
 AnySearch::Outcome AnySearch::run(const std::uint64_t* startKey, bool startTrapped,
                                   std::vector<SolutionStep>& pushes) {
     SolveStats& stats = control_.stats();
@@ -241,6 +277,9 @@ AnySearch::Outcome AnySearch::run(const std::uint64_t* startKey, bool startTrapp
         control_.checkMemory(memoryBytes(), store_.size());
         if (solved) {
             route(solved_, pushes);
+            if (meeting_) {
+                finishByTable(pushes);
+            }
             return FOUND;
         }
     }
@@ -252,7 +291,7 @@ std::uint64_t AnySearch::memoryBytes() const {
            generator_.memoryBytes() + bound_.memoryBytes() + loneBoxes_.memoryBytes() +
            subsets_.memoryBytes() + corrals_.memoryBytes() + assignment_.memoryBytes() +
            corralDeadlocks_.memoryBytes() + order_.memoryBytes() + macro_.memoryBytes() +
-           macroEntries_.capacity() * sizeof(macroEntries_[0]) +
+           ends_.memoryBytes() + macroEntries_.capacity() * sizeof(macroEntries_[0]) +
            macroSteps_.capacity() * sizeof(SolutionStep);
 }
 

@@ -14,6 +14,7 @@
 #include "solver/any/GoalMacro.h"
 #include "solver/any/PackingOrder.h"
 #include "solver/bounds/BoxSubsets.h"
+#include "solver/bounds/EndTable.h"
 #include "solver/bounds/LowerBound.h"
 #include "solver/dead/FrozenBoxes.h"
 #include "solver/dead/LoneBoxes.h"
@@ -58,13 +59,18 @@ struct AnySettings {
 // narrows the pushes worth trying, only those are tried (Corrals). None of this leaves out a
 // position that a route needs, so a search that runs out of positions shows that there is no
 // route.
+//
+// The table of the positions near the end (EndTable, grown by the caller between searches) meets
+// the search halfway: a position after a push within the table's radius ends the search, and the
+// route goes on along the table, each push to a position nearer the end. Once the table holds
+// every position it reaches, a position outside it is left out as well.
 class AnySearch {
   public:
     enum Outcome { FOUND, NO_ROUTE, GAVE_UP, STOPPED };
 
     AnySearch(const StaticLevel& level, LowerBound& bound, const BoxSubsets& subsets,
-              const LoneBoxes& loneBoxes, const PackingOrder& order, PushGenerator& generator,
-              SolveControl& control, const AnySettings& settings);
+              const LoneBoxes& loneBoxes, const PackingOrder& order, const EndTable& ends,
+              PushGenerator& generator, SolveControl& control, const AnySettings& settings);
 
     // Looks for a route from the position of startKey and, when it finds one, appends its
     // pushes to pushes (the stand cell and direction of each). startTrapped tells whether the
@@ -86,7 +92,8 @@ class AnySearch {
     bool add(std::uint32_t entry, const std::uint64_t* key, std::int32_t from, std::int32_t to,
              std::uint16_t pushes);
     // Whether the position of key after push is dead (the player on the cell the box left);
-    // where it is not, puts its player on the lowest cell of its area.
+    // where it is not, notes whether the table of the positions near the end holds it
+    // (meeting_, meetKey_) and puts its player on the lowest cell of its area.
     bool settle(const Push& push, std::uint64_t* key);
     // The position after push, in childKey_ (see settle); false when it is dead.
     bool pushed(const Push& push);
@@ -103,6 +110,9 @@ class AnySearch {
     // Adds the position after move, macroKey_ (see add).
     bool addMacro(std::uint32_t entry, const GoalMove& move);
     void route(std::uint32_t solved, std::vector<SolutionStep>& pushes) const;
+    // Appends the pushes from the position of meetKey_ to a solved one, each to a position
+    // nearer the end by the table.
+    void finishByTable(std::vector<SolutionStep>& pushes);
     std::uint64_t memoryBytes() const;
 
     const StaticLevel& level_;
@@ -110,6 +120,7 @@ class AnySearch {
     const BoxSubsets& subsets_;
     const LoneBoxes& loneBoxes_;
     const PackingOrder& order_;
+    const EndTable& ends_;
     PushGenerator& generator_;
     SolveControl& control_;
     const AnySettings settings_;
@@ -122,6 +133,10 @@ class AnySearch {
     std::vector<std::uint16_t> pushes_; // per entry: the pushes from the start on its path
     FeatureQueue queue_;
     std::uint32_t solved_ = NONE;
+    // Whether the position settled last is in the table of the positions near the end, and its
+    // key as the table holds it (the player on the cell the box left).
+    bool meeting_ = false;
+    std::vector<std::uint64_t> meetKey_;
     GoalMacro macro_;
     // The pushes of the positions reached by a goal macro: per such entry (ascending), where
     // its pushes begin in macroSteps_; they end where the next begin.

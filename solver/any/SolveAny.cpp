@@ -11,6 +11,7 @@
 #include "solver/any/PackingOrder.h"
 #include "solver/any/RouteImprover.h"
 #include "solver/bounds/BoxSubsets.h"
+#include "solver/bounds/EndTable.h"
 #include "solver/bounds/LowerBound.h"
 #include "solver/dead/LoneBoxes.h"
 #include "solver/positions/PushGenerator.h"
@@ -25,6 +26,26 @@ namespace {
 constexpr std::uint64_t SUBSET_TABLE_LIMIT = 20'000'000;
 // Quadruple tables on levels of at most this many box cells in sets of four.
 constexpr std::uint64_t QUADRUPLE_TABLE_LIMIT = 1'000'000;
+
+// Before each search after the first, the table of the positions near the end grows until it
+// holds this many times the expansions of the searches so far: a position of the table costs a
+// tenth to a fortieth of an expansion, and unlike a search's positions it is kept from one search
+// to the next. A search that reaches a position within its radius follows it to the end.
+constexpr std::uint64_t TABLE_SHARE = 10;
+
+void growTable(EndTable& ends, std::uint64_t positions, std::uint64_t maxBytes,
+               SolveControl& control) {
+    const SolveProgress progress;
+    const auto stop = [&control, &progress] { return control.stopRequested(progress); };
+    // grow counts the positions settled; the time goes with all those it holds.
+    while (!ends.complete() && ends.size() < positions && !control.stats().aborted) {
+        const std::uint64_t settled = ends.settled();
+        ends.grow(settled + 4096, maxBytes, stop);
+        if (ends.settled() == settled) {
+            return; // at its share of the memory
+        }
+    }
+}
 
 // The steps counter after the pushes, each after a shortest walk to its stand cell, from the
 // board's position; -1 when a walk or a push is refused or the count passes what the steps
@@ -100,22 +121,32 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
     addSubsetTables(subsets, level);
     const LoneBoxes loneBoxes(level);
     const PackingOrder order(level, startKey.data(), board.boxCount);
+    EndTable ends(level, board.boxCount);
+    std::uint64_t expansions = 0;
 
     // 2. Round after round with four times the expansions, each setting in turn, until one finds
-    //    a route or shows that there is none. A round in which a search passes the memory budget
-    //    is the last.
+    //    a route or shows that there is none, the table growing between them. A round in which a
+    //    search passes the memory budget is the last.
     std::vector<SolutionStep> pushes;
     bool outOfMemory = false;
     for (std::uint64_t factor = 1; !outOfMemory; factor *= 4) {
         bool anyLimited = false;
         for (AnySettings settings : schedule) {
+            if (expansions > 0) {
+                growTable(ends, expansions * TABLE_SHARE, limits.memoryBudgetBytes / 4, control);
+                if (figures.aborted) {
+                    return -1;
+                }
+            }
             anyLimited                 = anyLimited || settings.expansionLimit != 0;
             settings.expansionLimit    = settings.expansionLimit * factor;
             AnySearch::Outcome outcome = AnySearch::GAVE_UP;
             try {
-                AnySearch search(level, bound, subsets, loneBoxes, order, generator, control,
+                AnySearch search(level, bound, subsets, loneBoxes, order, ends, generator, control,
                                  settings);
-                outcome = search.run(startKey.data(), startTrapped, pushes);
+                const std::uint64_t before = figures.nodesExpanded;
+                outcome                    = search.run(startKey.data(), startTrapped, pushes);
+                expansions += figures.nodesExpanded - before;
             } catch (const std::bad_alloc&) {
                 outOfMemory = true;
                 continue;
