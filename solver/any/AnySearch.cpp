@@ -274,7 +274,7 @@ AnySearch::Outcome AnySearch::run(const std::uint64_t* startKey, bool startTrapp
         ++stats.nodesExpanded;
         stats.statesStored = std::max<std::uint64_t>(stats.statesStored, store_.size());
         stats.pushesTried  = generator_.pushesTried();
-        control_.checkMemory(memoryBytes(), store_.size());
+        control_.checkMemory(memoryBytes(), store_.size() + ends_.size());
         if (solved) {
             route(solved_, pushes);
             if (meeting_) {

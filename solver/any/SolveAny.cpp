@@ -122,7 +122,6 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
     const LoneBoxes loneBoxes(level);
     const PackingOrder order(level, startKey.data(), board.boxCount);
     EndTable ends(level, board.boxCount);
-    std::uint64_t expansions = 0;
 
     // 2. Round after round with four times the expansions, each setting in turn, until one finds
     //    a route or shows that there is none, the table growing between them. A round in which a
@@ -132,8 +131,9 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
     for (std::uint64_t factor = 1; !outOfMemory; factor *= 4) {
         bool anyLimited = false;
         for (AnySettings settings : schedule) {
-            if (expansions > 0) {
-                growTable(ends, expansions * TABLE_SHARE, limits.memoryBudgetBytes / 4, control);
+            if (figures.nodesExpanded > 0) {
+                growTable(ends, figures.nodesExpanded * TABLE_SHARE, limits.memoryBudgetBytes / 4,
+                          control);
                 if (figures.aborted) {
                     return -1;
                 }
@@ -144,9 +144,7 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
             try {
                 AnySearch search(level, bound, subsets, loneBoxes, order, ends, generator, control,
                                  settings);
-                const std::uint64_t before = figures.nodesExpanded;
-                outcome                    = search.run(startKey.data(), startTrapped, pushes);
-                expansions += figures.nodesExpanded - before;
+                outcome = search.run(startKey.data(), startTrapped, pushes);
             } catch (const std::bad_alloc&) {
                 outOfMemory = true;
                 continue;
