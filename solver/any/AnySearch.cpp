@@ -18,9 +18,10 @@ constexpr std::int32_t CORRAL_CELLS = 8;
 
 AnySearch::AnySearch(const StaticLevel& level, LowerBound& bound, const BoxSubsets& subsets,
                      const LoneBoxes& loneBoxes, const PackingOrder& order, const EndTable& ends,
-                     PushGenerator& generator, SolveControl& control, const AnySettings& settings)
+                     const PullSearch* pull, PushGenerator& generator, SolveControl& control,
+                     const AnySettings& settings)
     : level_(level), bound_(bound), subsets_(subsets), loneBoxes_(loneBoxes), order_(order),
-      ends_(ends), generator_(generator), control_(control), settings_(settings),
+      ends_(ends), pull_(pull), generator_(generator), control_(control), settings_(settings),
       frozenBoxes_(level, bound), corrals_(level, generator.board().boxCount),
       assignment_(level, bound), corralDeadlocks_(level, bound, loneBoxes, generator.board()),
       store_(level.keyWords), meetKey_(static_cast<std::size_t>(level.keyWords)),
@@ -100,7 +101,7 @@ bool AnySearch::add(std::uint32_t entry, const std::uint64_t* key, std::int32_t 
     growGently(pushes_);
     parent_.push_back(entry);
     pushes_.push_back(pushes);
-    if (estimate == 0 || meeting_) {
+    if (estimate == 0 || meeting_ || meetPull_ != PullSearch::NONE) {
         solved_ = child;
         return true;
     }
@@ -109,7 +110,8 @@ bool AnySearch::add(std::uint32_t entry, const std::uint64_t* key, std::int32_t 
 }
 
 bool AnySearch::settle(const Push& push, std::uint64_t* key) {
-    meeting_ = false;
+    meeting_  = false;
+    meetPull_ = PullSearch::NONE;
     if (isDeadAfterPush(push, key)) {
         return false;
     }
@@ -126,6 +128,9 @@ bool AnySearch::settle(const Push& push, std::uint64_t* key) {
     const std::int32_t from = level_.floorIndex[static_cast<std::size_t>(push.from)];
     level_.setPlayer(key,
                      level_.floorCells[static_cast<std::size_t>(corrals_.measureArea(key, from))]);
+    if (pull_ != nullptr && !meeting_) {
+        meetPull_ = pull_->find(key);
+    }
     return true;
 }
 
@@ -279,6 +284,8 @@ AnySearch::Outcome AnySearch::run(const std::uint64_t* startKey, bool startTrapp
             route(solved_, pushes);
             if (meeting_) {
                 finishByTable(pushes);
+            } else if (meetPull_ != PullSearch::NONE) {
+                pull_->route(meetPull_, pushes);
             }
             return FOUND;
         }
@@ -291,7 +298,8 @@ std::uint64_t AnySearch::memoryBytes() const {
            generator_.memoryBytes() + bound_.memoryBytes() + loneBoxes_.memoryBytes() +
            subsets_.memoryBytes() + corrals_.memoryBytes() + assignment_.memoryBytes() +
            corralDeadlocks_.memoryBytes() + order_.memoryBytes() + macro_.memoryBytes() +
-           ends_.memoryBytes() + macroEntries_.capacity() * sizeof(macroEntries_[0]) +
+           ends_.memoryBytes() + (pull_ != nullptr ? pull_->memoryBytes() : 0) +
+           macroEntries_.capacity() * sizeof(macroEntries_[0]) +
            macroSteps_.capacity() * sizeof(SolutionStep);
 }
 

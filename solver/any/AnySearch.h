@@ -13,6 +13,7 @@
 #include "solver/any/GoalAssignment.h"
 #include "solver/any/GoalMacro.h"
 #include "solver/any/PackingOrder.h"
+#include "solver/any/PullSearch.h"
 #include "solver/bounds/BoxSubsets.h"
 #include "solver/bounds/EndTable.h"
 #include "solver/bounds/LowerBound.h"
@@ -44,6 +45,9 @@ struct AnySettings {
     // Whether each expansion also brings a box onto the next goal of a group of the packing
     // order in one move, where one can get there with the other boxes staying (GoalMacro).
     bool advice = true;
+    // Whether this setting runs the pull search (PullSearch) on from where it stopped instead,
+    // the other fields but expansionLimit unused.
+    bool pull = false;
     // The expansions after which the search gives up; 0: none.
     std::uint64_t expansionLimit = 0;
 };
@@ -63,14 +67,16 @@ struct AnySettings {
 // The table of the positions near the end (EndTable, grown by the caller between searches) meets
 // the search halfway: a position after a push within the table's radius ends the search, and the
 // route goes on along the table, each push to a position nearer the end. Once the table holds
-// every position it reaches, a position outside it is left out as well.
+// every position it reaches, a position outside it is left out as well. So do the positions of
+// the pull search, where one is given: the route goes on along the pull search's pulls.
 class AnySearch {
   public:
     enum Outcome { FOUND, NO_ROUTE, GAVE_UP, STOPPED };
 
     AnySearch(const StaticLevel& level, LowerBound& bound, const BoxSubsets& subsets,
               const LoneBoxes& loneBoxes, const PackingOrder& order, const EndTable& ends,
-              PushGenerator& generator, SolveControl& control, const AnySettings& settings);
+              const PullSearch* pull, PushGenerator& generator, SolveControl& control,
+              const AnySettings& settings);
 
     // Looks for a route from the position of startKey and, when it finds one, appends its
     // pushes to pushes (the stand cell and direction of each). startTrapped tells whether the
@@ -121,6 +127,7 @@ class AnySearch {
     const LoneBoxes& loneBoxes_;
     const PackingOrder& order_;
     const EndTable& ends_;
+    const PullSearch* pull_;
     PushGenerator& generator_;
     SolveControl& control_;
     const AnySettings settings_;
@@ -137,6 +144,8 @@ class AnySearch {
     // key as the table holds it (the player on the cell the box left).
     bool meeting_ = false;
     std::vector<std::uint64_t> meetKey_;
+    // The entry of the pull search's position met by the position settled last, or NONE.
+    std::uint32_t meetPull_ = PullSearch::NONE;
     GoalMacro macro_;
     // The pushes of the positions reached by a goal macro: per such entry (ascending), where
     // its pushes begin in macroSteps_; they end where the next begin.

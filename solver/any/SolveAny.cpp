@@ -4,11 +4,13 @@
 
 #include <cstddef>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "analysis/DeadPosition.h"
 #include "solver/SolveControl.h"
 #include "solver/any/PackingOrder.h"
+#include "solver/any/PullSearch.h"
 #include "solver/any/RouteImprover.h"
 #include "solver/bounds/BoxSubsets.h"
 #include "solver/bounds/EndTable.h"
@@ -32,6 +34,10 @@ constexpr std::uint64_t QUADRUPLE_TABLE_LIMIT = 1'000'000;
 // tenth to a fortieth of an expansion, and unlike a search's positions it is kept from one search
 // to the next. A search that reaches a position within its radius follows it to the end.
 constexpr std::uint64_t TABLE_SHARE = 10;
+
+// The pull search's expansions in a round of the schedule; each costs about a sixth of an
+// expansion forward.
+constexpr std::uint64_t PULL_EXPANSIONS = 2'000'000;
 
 void growTable(EndTable& ends, std::uint64_t positions, std::uint64_t maxBytes,
                SolveControl& control) {
@@ -99,6 +105,10 @@ std::vector<AnySettings> anySchedule() {
         settings.expansionLimit = 50'000;
         schedule.push_back(settings);
     }
+    AnySettings pull;
+    pull.pull           = true;
+    pull.expansionLimit = PULL_EXPANSIONS;
+    schedule.push_back(pull);
     return schedule;
 }
 
@@ -122,28 +132,70 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
     const LoneBoxes loneBoxes(level);
     const PackingOrder order(level, startKey.data(), board.boxCount);
     EndTable ends(level, board.boxCount);
+    std::optional<PullSearch> pull;
+    pull.emplace(level, startKey.data(), control);
+    if (!pull->usable()) {
+        pull.reset();
+    }
+    // A route found, shortened and replayed; -1 when it does not replay.
+    const auto finish = [&](std::vector<SolutionStep>& route) {
+        RouteImprover(level, generator).improve(board, startTrapped, route);
+        const std::int32_t steps = replayedSteps(board, route);
+        if (steps == -1) {
+            return -1;
+        }
+        solution.insert(solution.end(), route.begin(), route.end());
+        figures.solutionPushes = static_cast<std::int32_t>(route.size());
+        return steps;
+    };
 
     // 2. Round after round with four times the expansions, each setting in turn, until one finds
     //    a route or shows that there is none, the table growing between them. A round in which a
     //    search passes the memory budget is the last.
     std::vector<SolutionStep> pushes;
-    bool outOfMemory = false;
+    bool outOfMemory           = false;
+    std::uint64_t pullExpanded = 0; // of figures.nodesExpanded, the pull search's
+
     for (std::uint64_t factor = 1; !outOfMemory; factor *= 4) {
         bool anyLimited = false;
         for (AnySettings settings : schedule) {
-            if (figures.nodesExpanded > 0) {
-                growTable(ends, figures.nodesExpanded * TABLE_SHARE, limits.memoryBudgetBytes / 4,
-                          control);
+            anyLimited              = anyLimited || settings.expansionLimit != 0;
+            settings.expansionLimit = settings.expansionLimit * factor;
+            if (settings.pull) {
+                if (!pull) {
+                    continue;
+                }
+                const std::uint64_t before  = figures.nodesExpanded;
+                PullSearch::Outcome outcome = PullSearch::GAVE_UP;
+                try {
+                    outcome = pull->run(settings.expansionLimit,
+                                        ends.memoryBytes() + bound.memoryBytes() +
+                                            subsets.memoryBytes() + loneBoxes.memoryBytes() +
+                                            order.memoryBytes() + generator.memoryBytes(),
+                                        pushes);
+                } catch (const std::bad_alloc&) {
+                    pull.reset(); // the searches forward go on without it
+                }
+                pullExpanded += figures.nodesExpanded - before;
+                if (outcome == PullSearch::NO_ROUTE || outcome == PullSearch::STOPPED) {
+                    return -1;
+                }
+                if (outcome == PullSearch::FOUND) {
+                    return finish(pushes);
+                }
+                continue;
+            }
+            if (figures.nodesExpanded > pullExpanded) {
+                growTable(ends, (figures.nodesExpanded - pullExpanded) * TABLE_SHARE,
+                          limits.memoryBudgetBytes / 4, control);
                 if (figures.aborted) {
                     return -1;
                 }
             }
-            anyLimited                 = anyLimited || settings.expansionLimit != 0;
-            settings.expansionLimit    = settings.expansionLimit * factor;
             AnySearch::Outcome outcome = AnySearch::GAVE_UP;
             try {
-                AnySearch search(level, bound, subsets, loneBoxes, order, ends, generator, control,
-                                 settings);
+                AnySearch search(level, bound, subsets, loneBoxes, order, ends,
+                                 pull ? &*pull : nullptr, generator, control, settings);
                 outcome = search.run(startKey.data(), startTrapped, pushes);
             } catch (const std::bad_alloc&) {
                 outOfMemory = true;
@@ -153,14 +205,7 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
                 return -1;
             }
             if (outcome == AnySearch::FOUND) {
-                RouteImprover(level, generator).improve(board, startTrapped, pushes);
-                const std::int32_t steps = replayedSteps(board, pushes);
-                if (steps == -1) {
-                    return -1;
-                }
-                solution.insert(solution.end(), pushes.begin(), pushes.end());
-                figures.solutionPushes = static_cast<std::int32_t>(pushes.size());
-                return steps;
+                return finish(pushes);
             }
         }
         if (!anyLimited) {

@@ -2,6 +2,7 @@
 // exists, every route replays to a solved board with the steps it reports, never fewer than the
 // fewest, and the caller's earlier steps stay untouched. Every dead test and corral it prunes
 // with would show here as a room with a solution for which it finds none.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <new>
@@ -59,6 +60,11 @@ TEST(SolveAny, FindsARouteExactlyWhereOneExists) {
         settings.expansionLimit = 1;
     }
     schedules.push_back(brief);
+    // The same with the pull search first in each round, so the searches forward meet it, and
+    // the pull search alone, meeting the table of the positions near the start.
+    std::rotate(brief.begin(), brief.end() - 1, brief.end());
+    schedules.push_back(brief);
+    schedules.push_back({brief.front()});
     int solvable = 0;
     for (int round = 0; round < 600; ++round) {
         const std::vector<std::string> rows =
