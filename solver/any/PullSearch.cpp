@@ -16,14 +16,14 @@ PullSearch::PullSearch(const StaticLevel& level, const std::uint64_t* startKey,
       parentArea_(level, static_cast<std::int32_t>(level.goalFloors.size())),
       store_(level.keyWords), key_(static_cast<std::size_t>(level.keyWords)),
       child_(static_cast<std::size_t>(level.keyWords)) {
+    startPlayer_       = level.playerFloor(startKey);
     std::int32_t boxes = 0;
     level.forEachBox(startKey, [&boxes](std::int32_t) { ++boxes; });
-    usable_ = level.playerFloor(startKey) != NO_FLOOR && boxes > 0 &&
+    usable_ = startPlayer_ != NO_FLOOR && boxes > 0 &&
               boxes == static_cast<std::int32_t>(level.goalFloors.size());
     if (usable_) {
         level.setPlayer(startBoxes_.data(), level.floorCells[0]);
         measureDistances();
-        start_.emplace(level, startKey, boxes);
     }
 }
 
@@ -65,11 +65,15 @@ bool PullSearch::add(std::uint32_t parent, std::uint64_t* key, std::int32_t play
     growGently(estimate_);
     parent_.push_back(parent);
     estimate_.push_back(estimate);
-    const std::uint32_t met = start_->find(key);
-    if (met != StartTable::NONE) {
-        found_     = entry;
-        meetStart_ = met;
-        return true;
+    if (estimate == 0 && area_.inArea(startPlayer_)) {
+        bool atStart = true;
+        for (std::int32_t w = 0; w < level_.boxWords && atStart; ++w) {
+            atStart = level_.boxWord(key, w) == level_.boxWord(startBoxes_.data(), w);
+        }
+        if (atStart) {
+            found_ = entry;
+            return true;
+        }
     }
     // The queue's cells: the boxes on start cells.
     std::size_t cell = 0;
@@ -85,11 +89,6 @@ void PullSearch::route(std::uint32_t entry, std::vector<SolutionStep>& pushes) c
     for (; parent_[entry] != NONE; entry = parent_[entry]) {
         pushes.push_back(level_.pushBetween(store_.key(entry), store_.key(parent_[entry])));
     }
-}
-
-void PullSearch::routeFromStart(std::vector<SolutionStep>& pushes) const {
-    start_->route(meetStart_, pushes);
-    route(found_, pushes);
 }
 
 // The solved boxes with the player in each of their areas; GAVE_UP when the search goes on.
@@ -110,7 +109,7 @@ PullSearch::Outcome PullSearch::seed(std::vector<SolutionStep>& pushes) {
         }
         std::copy(key_.begin(), key_.end(), child_.begin());
         if (add(NONE, child_.data(), f, estimate)) {
-            routeFromStart(pushes);
+            route(found_, pushes);
             return FOUND;
         }
         for (std::int32_t g = 0; g < level_.floorCount; ++g) {
@@ -131,18 +130,7 @@ PullSearch::Outcome PullSearch::run(std::uint64_t expansionLimit, std::uint64_t 
             return seeded;
         }
     }
-    // 1. The table of the positions near the start grows first, each position it adds looked up
-    //    among those of the search.
-    expansions_ += expansionLimit;
-    if (start_->grow(expansions_ / START_SHARE, [this](const std::uint64_t* key) {
-            found_ = find(key);
-            return found_ != NONE;
-        })) {
-        meetStart_ = static_cast<std::uint32_t>(start_->size() - 1);
-        routeFromStart(pushes);
-        return FOUND;
-    }
-    // 2. Position after position by the lowest priority, the latest first.
+    // Position after position by the lowest priority, the latest first.
     const SolveProgress progress;
     SolveStats& stats = control_.stats();
     for (std::uint64_t expanded = 0;; ++expanded) {
@@ -181,15 +169,14 @@ PullSearch::Outcome PullSearch::run(std::uint64_t expansionLimit, std::uint64_t 
         stats.statesStored = std::max<std::uint64_t>(stats.statesStored, store_.size());
         control_.checkMemory(memoryBytes() + otherBytes, store_.size());
         if (found) {
-            routeFromStart(pushes);
+            route(found_, pushes);
             return FOUND;
         }
     }
 }
 
 std::uint64_t PullSearch::memoryBytes() const {
-    return (start_ ? start_->memoryBytes() : 0) + store_.memoryBytes() +
-           parent_.capacity() * sizeof(std::uint32_t) +
+    return store_.memoryBytes() + parent_.capacity() * sizeof(std::uint32_t) +
            estimate_.capacity() * sizeof(std::int32_t) + queue_.memoryBytes() +
            area_.memoryBytes() + parentArea_.memoryBytes();
 }

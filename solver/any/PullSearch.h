@@ -2,14 +2,12 @@
 #define SOLVER_ANY_PULLSEARCH_H
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "solver/SolutionStep.h"
 #include "solver/SolveControl.h"
 #include "solver/any/Corrals.h"
 #include "solver/any/FeatureQueue.h"
-#include "solver/any/StartTable.h"
 #include "solver/positions/PositionStore.h"
 #include "solver/positions/StaticLevel.h"
 
@@ -18,20 +16,16 @@ namespace goalbox {
 // The search for some route run backward: from the solved boxes, box after box is pulled (the
 // player steps back from a box beside it and drags it along) until the boxes stand where they
 // start and the player's area holds the start's player; the pulls, taken back to front, are the
-// pushes of a route. Where the boxes must leave their start cells in one order, or fill a room
-// of goals in one, the search forward has to find that order among many; backward the full room
-// empties from its door by itself, and what must come in order is the start.
+// pushes of a route. Where goals must be filled in one order, the search forward has to find
+// that order among many; backward, a full room of goals empties from its door by itself.
 //
 // A position is the boxes and the player's area (the player on its lowest floor cell), so the
-// searches forward can look its positions up. It meets a breadth-first search forward from the
-// start (StartTable), grown before each run to a quarter of the expansions so far: where the boxes
-// stand near their start cells but one of them can only come in after another has made way, the
-// pulls would wander long where a few pushes from the start reach the same position. The queue has
-// cells by the boxes on start cells, taken in turn (FeatureQueue); within a cell, the lowest sum
-// first of the pulls each box needs to reach its nearest start cell, alone on the empty board. A
-// box that cannot be pulled to any start cell is left out, which loses no route, so a search that
-// runs out of positions shows there is none. The search keeps its positions from one run to the
-// next and goes on where it stopped.
+// searches forward can look its positions up. The queue has cells by the boxes on start cells,
+// taken in turn (FeatureQueue); within a cell, the lowest sum first of the pulls each box needs to
+// reach its nearest start cell, alone on the empty board. A box that cannot be pulled to any
+// start cell is left out, which loses no route, so a search that runs out of positions shows
+// there is none. The search keeps its positions from one run to the next and goes on where it
+// stopped.
 class PullSearch {
   public:
     enum Outcome { FOUND, NO_ROUTE, GAVE_UP, STOPPED };
@@ -59,8 +53,6 @@ class PullSearch {
 
   private:
     static constexpr std::int32_t FAR_AWAY = INT32_MAX;
-    // The table of the positions near the start holds a position for this many expansions.
-    static constexpr std::uint64_t START_SHARE = 4;
 
     void measureDistances();
     // The pulls from floor cell floor to the nearest start cell, FAR_AWAY where none.
@@ -69,30 +61,23 @@ class PullSearch {
     }
     // Stores the solved positions; GAVE_UP when the search goes on from them.
     Outcome seed(std::vector<SolutionStep>& pushes);
-    // Appends the pushes from the start to the meeting (by the table) and on to a solved position.
-    void routeFromStart(std::vector<SolutionStep>& pushes) const;
     // Stores and queues the position of key, reached from parent (NONE for a solved one) with
-    // its player on floor cell player, unless it was met before; true when the table of the
-    // positions near the start holds it (found_, meetStart_).
+    // its player on floor cell player, unless it was met before; true when it is the start.
     bool add(std::uint32_t parent, std::uint64_t* key, std::int32_t player, std::int32_t estimate);
 
     const StaticLevel& level_;
     SolveControl& control_;
     bool usable_ = false;
     std::vector<std::uint64_t> startBoxes_; // the start's boxes (the player's bits on cell 0)
-    std::vector<std::int32_t> distance_;    // per floor cell, see distance
-    Corrals area_;                          // of the position added last
-    Corrals parentArea_;                    // of the position expanded
+    std::int32_t startPlayer_ = NO_FLOOR;
+    std::vector<std::int32_t> distance_; // per floor cell, see distance
+    Corrals area_;                       // of the position added last
+    Corrals parentArea_;                 // of the position expanded
     PositionStore store_;
     std::vector<std::uint32_t> parent_;  // per entry: the position it was pulled from, or NONE
     std::vector<std::int32_t> estimate_; // per entry: the sum of distance over its boxes
     FeatureQueue queue_;
-    std::optional<StartTable> start_;
-    std::uint64_t expansions_ = 0; // the expansions the runs so far were allowed
-    // The entries of the position where the search met the table of the positions near the
-    // start: the search's and the table's.
-    std::uint32_t found_     = NONE;
-    std::uint32_t meetStart_ = StartTable::NONE;
+    std::uint32_t found_ = NONE; // the start's entry, once reached
     std::vector<std::uint64_t> key_;
     std::vector<std::uint64_t> child_;
 };

@@ -61,7 +61,7 @@ TEST(SolveAny, FindsARouteExactlyWhereOneExists) {
     }
     schedules.push_back(brief);
     // The same with the pull search first in each round, so the searches forward meet it, and
-    // the pull search alone, meeting the table of the positions near the start.
+    // the pull search alone, going on where it stopped round after round.
     std::rotate(brief.begin(), brief.end() - 1, brief.end());
     schedules.push_back(brief);
     schedules.push_back({brief.front()});
