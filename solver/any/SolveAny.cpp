@@ -154,10 +154,11 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
     //    search passes the memory budget is the last.
     std::vector<SolutionStep> pushes;
     bool outOfMemory           = false;
+    bool pullOutOfMemory       = false;
     std::uint64_t pullExpanded = 0; // of figures.nodesExpanded, the pull search's
-
     for (std::uint64_t factor = 1; !outOfMemory; factor *= 4) {
         bool anyLimited = false;
+        bool anyRun     = false;
         for (AnySettings settings : schedule) {
             anyLimited              = anyLimited || settings.expansionLimit != 0;
             settings.expansionLimit = settings.expansionLimit * factor;
@@ -165,6 +166,7 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
                 if (!pull) {
                     continue;
                 }
+                anyRun                      = true;
                 const std::uint64_t before  = figures.nodesExpanded;
                 PullSearch::Outcome outcome = PullSearch::GAVE_UP;
                 try {
@@ -175,6 +177,7 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
                                         pushes);
                 } catch (const std::bad_alloc&) {
                     pull.reset(); // the searches forward go on without it
+                    pullOutOfMemory = true;
                 }
                 pullExpanded += figures.nodesExpanded - before;
                 if (outcome == PullSearch::NO_ROUTE || outcome == PullSearch::STOPPED) {
@@ -192,6 +195,7 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
                     return -1;
                 }
             }
+            anyRun                     = true;
             AnySearch::Outcome outcome = AnySearch::GAVE_UP;
             try {
                 AnySearch search(level, bound, subsets, loneBoxes, order, ends,
@@ -208,7 +212,10 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
                 return finish(pushes);
             }
         }
-        if (!anyLimited) {
+        if (!anyRun && pullOutOfMemory) {
+            break; // a schedule of the pull search alone, past the budget
+        }
+        if (!anyLimited || !anyRun) {
             return -1;
         }
     }

@@ -110,6 +110,12 @@ TEST(SolveAny, StopsWhenAskedAndGivesUpPastTheBudget) {
     small.memoryBudgetBytes = std::uint64_t{4} << 20;
     EXPECT_THROW(solveAny(board, route, small, nullptr), std::bad_alloc);
     EXPECT_TRUE(route.empty());
+    // The pull search alone, dropped past the budget, leaves no search to go on with.
+    AnySettings pullAlone;
+    pullAlone.pull           = true;
+    pullAlone.expansionLimit = 1000;
+    EXPECT_THROW(solveAnyWith(board, route, small, nullptr, {pullAlone}), std::bad_alloc);
+    EXPECT_TRUE(route.empty());
 }
 
 } // namespace
