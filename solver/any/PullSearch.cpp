@@ -40,9 +40,7 @@ void PullSearch::measureDistances() {
         const std::int32_t floor = queue[head];
         for (std::int32_t d = 0; d < DIR_COUNT; ++d) {
             const std::int32_t to = level_.floorNeighbour(floor, d);
-            const std::int32_t stand =
-                level_.floorNeighbour(floor, reverse(static_cast<Direction>(d)));
-            if (to == NO_FLOOR || stand == NO_FLOOR ||
+            if (!level_.isPushable(level_.floorCells[static_cast<std::size_t>(floor)], d) ||
                 distance_[static_cast<std::size_t>(to)] != FAR_AWAY) {
                 continue;
             }
@@ -65,15 +63,11 @@ bool PullSearch::add(std::uint32_t parent, std::uint64_t* key, std::int32_t play
     growGently(estimate_);
     parent_.push_back(parent);
     estimate_.push_back(estimate);
+    // Only a start cell is no pull from one, and there are as many boxes as start cells: at 0
+    // the boxes are the start's.
     if (estimate == 0 && area_.inArea(startPlayer_)) {
-        bool atStart = true;
-        for (std::int32_t w = 0; w < level_.boxWords && atStart; ++w) {
-            atStart = level_.boxWord(key, w) == level_.boxWord(startBoxes_.data(), w);
-        }
-        if (atStart) {
-            found_ = entry;
-            return true;
-        }
+        found_ = entry;
+        return true;
     }
     // The queue's cells: the boxes on start cells.
     std::size_t cell = 0;
