@@ -151,7 +151,8 @@ std::int32_t solveAnyWith(Board board, std::vector<SolutionStep>& solution,
 
     // 2. Round after round with four times the expansions, each setting in turn, until one finds
     //    a route or shows that there is none, the table growing between them. A round in which a
-    //    search passes the memory budget is the last.
+    //    search forward passes the memory budget is the last; the pull search, past it, is
+    //    dropped and the searches forward go on without it.
     std::vector<SolutionStep> pushes;
     bool outOfMemory           = false;
     bool pullOutOfMemory       = false;
